@@ -62,24 +62,66 @@ QSize GridHeader::sectionSizeFromContents(int logicalIndex) const
 
 void GridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
-    painter->save();
-    QHeaderView::paintSection(painter, rect, logicalIndex);
-    painter->restore();
-    if (!m_filterButtons)
+    if (!rect.isValid())
         return;
-    const auto *gm = qobject_cast<const GridModel *>(model());
-    const bool active = gm && gm->filter(logicalIndex).has_value();
-    const QRect r(rect.right() - kFilterButtonWidth - 1, rect.top(), kFilterButtonWidth, rect.height());
-    if (rect.width() < kFilterButtonWidth + 4)
-        return;
+    // Drawn here rather than by the style so that captions wrap onto a
+    // second line and leave room for the filter button.
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = logicalIndex;
+    opt.orientation = Qt::Horizontal;
+    if (isEnabled())
+        opt.state |= QStyle::State_Enabled;
+    if (window()->isActiveWindow())
+        opt.state |= QStyle::State_Active;
+    const bool sorted = isSortIndicatorShown() && sortIndicatorSection() == logicalIndex;
+    opt.sortIndicator = !sorted ? QStyleOptionHeader::None
+        : sortIndicatorOrder() == Qt::AscendingOrder ? QStyleOptionHeader::SortDown
+                                                      : QStyleOptionHeader::SortUp;
+    const int visual = visualIndex(logicalIndex);
+    opt.position = count() == 1 ? QStyleOptionHeader::OnlyOneSection
+        : visual == 0 ? QStyleOptionHeader::Beginning
+        : visual == count() - 1 ? QStyleOptionHeader::End
+                                 : QStyleOptionHeader::Middle;
     painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    const QPointF c = QRectF(r).center();
-    QPolygonF tri;
-    tri << QPointF(c.x() - 4, c.y() - 2) << QPointF(c.x() + 4, c.y() - 2) << QPointF(c.x(), c.y() + 3);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(active ? QColor(0x1f, 0x5f, 0xbf) : palette().color(QPalette::Mid));
-    painter->drawPolygon(tri);
+    style()->drawControl(QStyle::CE_HeaderSection, &opt, painter, this);
+
+    QRect textRect = rect.adjusted(3, 1, -3, -1);
+    const bool button = m_filterButtons && rect.width() >= kFilterButtonWidth + 4;
+    if (button)
+        textRect.setRight(textRect.right() - kFilterButtonWidth);
+    if (sorted) {
+        // The sort mark sits at the top centre, above the caption.
+        QStyleOptionHeader arrow = opt;
+        arrow.rect = QRect(rect.center().x() - 4, rect.top() + 1, 9, 6);
+        style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, painter, this);
+        textRect.setTop(textRect.top() + 5);
+    }
+    const QString caption = model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
+    painter->setPen(palette().color(QPalette::ButtonText));
+    painter->setFont(font());
+    const QFontMetrics fm(font());
+    bool fits = true;
+    for (const QString &word : caption.split(u' ', Qt::SkipEmptyParts))
+        fits = fits && fm.horizontalAdvance(word) <= textRect.width();
+    if (fits)
+        painter->drawText(textRect, int(Qt::AlignCenter) | Qt::TextWordWrap, caption);
+    else  // a word longer than the column cannot wrap: cut it with an ellipsis
+        painter->drawText(textRect, int(Qt::AlignCenter), fm.elidedText(caption, Qt::ElideRight, textRect.width()));
+
+    if (button) {
+        const auto *gm = qobject_cast<const GridModel *>(model());
+        const bool active = gm && gm->filter(logicalIndex).has_value();
+        const QRect r(rect.right() - kFilterButtonWidth - 1, rect.top(), kFilterButtonWidth, rect.height());
+        painter->setRenderHint(QPainter::Antialiasing);
+        const QPointF c = QRectF(r).center();
+        QPolygonF tri;
+        tri << QPointF(c.x() - 4, c.y() - 2) << QPointF(c.x() + 4, c.y() - 2) << QPointF(c.x(), c.y() + 3);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(active ? QColor(0x1f, 0x5f, 0xbf) : palette().color(QPalette::Mid));
+        painter->drawPolygon(tri);
+    }
     painter->restore();
 }
 
