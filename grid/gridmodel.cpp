@@ -125,6 +125,9 @@ void GridModel::detach()
         disconnect(c);
     m_connections.clear();
     m_bound = nullptr;
+    // A detached data set may be rebuilt by another thread: from now on no
+    // cell is read from it, even before the view shows the change.
+    std::fill(m_fields.begin(), m_fields.end(), nullptr);
 }
 
 void GridModel::beginUpdate()
@@ -144,6 +147,10 @@ void GridModel::endUpdate()
 
 void GridModel::onDataReset()
 {
+    // The structure may have been replaced: never keep pointers to old
+    // fields, even while the view waits for the end of an update.
+    resolveFields();
+    m_inverseValid = false;
     rebuild();
 }
 
@@ -278,7 +285,9 @@ int GridModel::dataRow(int viewRow) const
 {
     if (viewRow < 0 || std::size_t(viewRow) >= m_rows.size())
         return -1;
-    return m_rows[std::size_t(viewRow)];
+    const int r = m_rows[std::size_t(viewRow)];
+    // Rows kept while an update is open may no longer exist in the data set.
+    return m_bound && r < m_bound->recordCount() ? r : -1;
 }
 
 int GridModel::viewRow(int dataRow) const
@@ -358,8 +367,8 @@ int GridModel::findPrefix(int column, const QString &prefix, int from) const
     const Column &c = f->column();
     for (int i = 0; i < n; ++i) {
         const int vr = (from + i) % n;
-        const int r = m_rows[std::size_t(vr)];
-        if (f->isNull(r))
+        const int r = dataRow(vr);
+        if (r < 0 || f->isNull(r))
             continue;
         if (plainText ? startsWithFolded(c.texts[std::size_t(r)], folded)
                       : startsWithFolded(f->displayTextAt(r), folded))
@@ -375,8 +384,9 @@ QStringList GridModel::distinctTexts(int column, int limit) const
         return {};
     QSet<QString> seen;
     QStringList out;
+    const int count = m_bound ? m_bound->recordCount() : 0;
     for (int r : m_rows) {
-        if (f->isNull(r))
+        if (r >= count || f->isNull(r))
             continue;
         const QString t = f->displayTextAt(r);
         if (t.trimmed().isEmpty() || seen.contains(t))
@@ -446,8 +456,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= int(m_rows.size()) || index.column() >= m_columns.size())
         return {};
     const GridColumn &c = m_columns[index.column()];
-    const Field *f = fieldOf(index.column());
-    const int r = m_rows[std::size_t(index.row())];
+    const int r = dataRow(index.row());
+    const Field *f = r >= 0 ? fieldOf(index.column()) : nullptr;
     switch (role) {
     case Qt::DisplayRole:
         if (!f || c.kind == CellKind::Icon || c.kind == CellKind::Image || c.kind == CellKind::CheckBox)

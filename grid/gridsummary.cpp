@@ -18,7 +18,14 @@ void FooterSummary::compute(const GridModel &model)
     m_values = QList<QVariant>(m_items.size());
     m_formats = QList<QString>(m_items.size());
     const DataSet *ds = model.dataSet();
-    const std::vector<int> &rows = model.viewRows();
+    // Rows kept while an update is open may be gone from the data set.
+    std::vector<int> rows;
+    if (ds) {
+        rows.reserve(model.viewRows().size());
+        for (int r : model.viewRows())
+            if (r < ds->recordCount())
+                rows.push_back(r);
+    }
     for (int i = 0; i < m_items.size(); ++i) {
         const SummaryItem &it = m_items[i];
         const QString fieldName = it.field.isEmpty() ? it.column : it.field;

@@ -357,6 +357,7 @@ GridView::GridView(QWidget *parent)
             m_header->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
     });
     setDataRowHeight(24);
+    m_table->viewport()->installEventFilter(this);
 }
 
 GridView::~GridView() = default;
@@ -594,9 +595,16 @@ void GridView::applyAutoWidth()
 void GridView::resizeEvent(QResizeEvent *e)
 {
     QWidget::resizeEvent(e);
-    if (m_autoWidth)
-        applyAutoWidth();
     emit resized();
+}
+
+bool GridView::eventFilter(QObject *watched, QEvent *e)
+{
+    // The room for automatic widths is the table's viewport, known only once
+    // the table has laid out its scroll bars.
+    if (watched == m_table->viewport() && e->type() == QEvent::Resize && m_autoWidth)
+        applyAutoWidth();
+    return QWidget::eventFilter(watched, e);
 }
 
 // Sorting and filtering.
@@ -845,8 +853,13 @@ int GridView::bestFitWidth(int column) const
     const QFontMetrics hfm(m_header->font());
     int w = hfm.horizontalAdvance(c.caption) + 16 + (m_header->filterButtons() ? kFilterButtonWidth + 2 : 0);
     const Field *f = m_model->fieldOf(column);
-    const std::vector<int> &rows = m_model->viewRows();
-    if (!f || rows.empty())
+    if (!f || !m_model->dataSet())
+        return w;
+    std::vector<int> rows;
+    for (int r : m_model->viewRows())
+        if (r < m_model->dataSet()->recordCount())
+            rows.push_back(r);
+    if (rows.empty())
         return w;
     switch (c.kind) {
     case CellKind::Icon:
@@ -926,13 +939,9 @@ QString GridView::footerText(const QString &columnField) const
 
 // Menus.
 
-void GridView::showHeaderMenu(const QPoint &pos)
+void GridView::populateColumnMenu(QMenu &menu, int c)
 {
-    if (!m_columnMenus && !m_quickCustomization)
-        return;
-    const int c = m_header->logicalIndexAt(pos);
-    QMenu menu(this);
-    if (m_columnMenus && c >= 0) {
+    if (m_columnMenus && c >= 0 && c < m_model->columnCount()) {
         if (m_sortingAllowed) {
             menu.addAction(textSortAscending(), this, [this, c] { m_model->sort(c, Qt::AscendingOrder); });
             menu.addAction(textSortDescending(), this, [this, c] { m_model->sort(c, Qt::DescendingOrder); });
@@ -952,11 +961,18 @@ void GridView::showHeaderMenu(const QPoint &pos)
             QAction *a = cols->addAction(all[i].caption.isEmpty() ? all[i].field : all[i].caption);
             a->setCheckable(true);
             a->setChecked(!m_table->isColumnHidden(i));
+            a->setData(all[i].field);
             const QString field = all[i].field;
             connect(a, &QAction::toggled, this, [this, field](bool on) { setColumnVisible(field, on); });
         }
         cols->setEnabled(!cols->isEmpty());
     }
+}
+
+void GridView::showHeaderMenu(const QPoint &pos)
+{
+    QMenu menu(this);
+    populateColumnMenu(menu, m_header->logicalIndexAt(pos));
     if (!menu.isEmpty())
         menu.exec(m_header->mapToGlobal(pos));
 }

@@ -7,6 +7,7 @@
 #include "protocol/dataset.h"
 
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QHeaderView>
 #include <QTableView>
 #include <QWidget>
@@ -15,7 +16,6 @@
 
 namespace varo {
 
-class DataSet;
 class GridView;
 class GridFooter;
 
@@ -155,6 +155,10 @@ public:
     GridTable *table() const { return m_table; }
     GridHeader *header() const { return m_header; }
 
+    // Fills the column menu of a header section: sorting, best fit and the
+    // quick customization of the offered columns.
+    void populateColumnMenu(QMenu &menu, int column);
+
     // Column menu texts.
     static QString textSortAscending();
     static QString textSortDescending();
@@ -168,6 +172,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     friend class GridTable;

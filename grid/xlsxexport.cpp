@@ -125,7 +125,13 @@ ExportResult exportGridToXlsx(const GridView &grid, const QString &path)
     }
 
     lxw_error err = LXW_NO_ERROR;
-    const std::vector<int> &rows = m->viewRows();
+    std::vector<int> rows;
+    if (const DataSet *ds = m->dataSet()) {
+        rows.reserve(m->viewRows().size());
+        for (int r : m->viewRows())
+            if (r < ds->recordCount())
+                rows.push_back(r);
+    }
     for (std::size_t vr = 0; vr < rows.size() && err == LXW_NO_ERROR; ++vr) {
         const int r = rows[vr];
         const auto xr = lxw_row_t(vr + 1);

@@ -4,6 +4,8 @@
 #include "protocol/dataset.h"
 
 #include <QAbstractItemModelTester>
+#include <QBuffer>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -202,6 +204,31 @@ private slots:
         QVERIFY(!g.focusedValue("ADI").isValid());
     }
 
+    // A load that replaces structure and rows while the view waits for the end
+    // of its update must not let the view read the old fields.
+    void structureReplacedDuringUpdate()
+    {
+        DataSet ds;
+        fillStock(ds, {{1, "A", 1.0, 1}, {2, "B", 2.0, 1}, {3, "C", 3.0, 1}});
+        DataSource src(&ds);
+        GridView g;
+        g.setColumns(stockColumns());
+        g.setSummaries({{"FIYAT", SummaryKind::Sum, {}, {}}});
+        g.setDataSource(&src);
+        g.sortBy("ADI", Qt::DescendingOrder);
+        g.beginUpdate();
+        fillStock(ds, {{9, "Z", 9.0, 1}});
+        QCOMPARE(g.rowCount(), 3);  // shown once the update ends
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < g.model()->columnCount(); ++c)
+                g.model()->index(r, c).data();
+        g.recomputeSummaries();
+        g.bestFitColumns();
+        g.endUpdate();
+        QCOMPARE(viewOrder(g), QList<int>{9});
+        QCOMPARE(g.footerText("FIYAT"), QStringLiteral("9,00"));
+    }
+
     void dataSetDestroyedDetaches()
     {
         auto *ds = new DataSet;
@@ -372,6 +399,123 @@ private slots:
         QCOMPARE(g.columnWidth("DURUM"), 166);
         g.applyWidthRule(ColumnWidthRule::bestFitOnSmallScreens(30), 1152);
         QVERIFY(g.columnWidth("ADI") < 498);  // best fit of a one-letter column
+    }
+
+    void columnMenu_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QList<int>>("order");
+        QTest::newRow("ascending") << "Sırala (Artan)" << QList<int>{2, 1, 3};
+        QTest::newRow("descending") << "Sırala (Azalan)" << QList<int>{3, 1, 2};
+        QTest::newRow("clear") << "Sıralamayı Kaldır" << QList<int>{1, 2, 3};
+    }
+    void columnMenu()
+    {
+        QFETCH(QString, action);
+        QFETCH(QList<int>, order);
+        DataSet ds;
+        fillStock(ds, {{1, "B", 1.0, 1}, {2, "A", 2.0, 0}, {3, "C", 3.0, 2}});
+        DataSource src(&ds);
+        GridView g;
+        g.setColumns(stockColumns());
+        g.setDataSource(&src);
+        g.sortBy("FIYAT", Qt::DescendingOrder);
+        QMenu menu;
+        g.populateColumnMenu(menu, g.columnIndex("ADI"));
+        QStringList texts;
+        QAction *hit = nullptr;
+        for (QAction *a : menu.actions()) {
+            texts << a->text();
+            if (a->text() == action)
+                hit = a;
+        }
+        QVERIFY(texts.contains("En uygun genişlik"));
+        QVERIFY(hit);
+        hit->trigger();
+        QCOMPARE(viewOrder(g), order);
+
+        // Quick customization lists only the offered columns and shows or
+        // hides them.
+        QMenu *cols = nullptr;
+        for (QAction *a : menu.actions())
+            if (a->menu())
+                cols = a->menu();
+        QVERIFY(cols);
+        QStringList offered;
+        for (QAction *a : cols->actions())
+            offered << a->text();
+        QCOMPARE(offered, (QStringList{"Açıklama", "Fiyatı", "Durum"}));
+        cols->actions().at(1)->trigger();
+        QVERIFY(!g.isColumnVisible("FIYAT"));
+    }
+
+    void typingSearches()
+    {
+        DataSet ds;
+        fillStock(ds, {{1, "BALATA", 1.0, 1}, {2, "BUJİ", 1.0, 1}, {3, "BUJİ KABLOSU", 1.0, 1}, {4, "DİSK", 1.0, 1}});
+        DataSource src(&ds);
+        GridView g;
+        g.setColumns(stockColumns());
+        g.setDataSource(&src);
+        g.setIncrementalSearch(true);
+        g.resize(600, 300);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.table()->setFocus();
+        g.setFocusedRow(0);
+        QTest::keyClicks(g.table(), "buji ");
+        QCOMPARE(g.searchText(), QStringLiteral("buji "));
+        QCOMPARE(g.focusedValue("STOK_STOKNO").toInt(), 3);
+        QTest::keyClick(g.table(), Qt::Key_X);  // nothing starts with "buji x": refused
+        QCOMPARE(g.searchText(), QStringLiteral("buji "));
+        QTest::keyClick(g.table(), Qt::Key_Backspace);
+        QCOMPARE(g.searchText(), QStringLiteral("buji"));
+        QCOMPARE(g.focusedValue("STOK_STOKNO").toInt(), 3);
+        QTest::keyClick(g.table(), Qt::Key_Escape);
+        QVERIFY(g.searchText().isEmpty());
+    }
+
+    void unboundPictures()
+    {
+        QImage img(40, 20, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        QByteArray png;
+        QBuffer buf(&png);
+        buf.open(QIODevice::WriteOnly);
+        img.save(&buf, "PNG");
+
+        GridView g;
+        g.setColumns({col("duyuru").image().withWidth(605), col("baslik").hidden(), col("arama").hidden()});
+        g.setHeaderVisible(false);
+        g.setDataRowHeight(405);
+        DataSet *rows = g.makeUnbound({{"duyuru", FieldType::Blob}, {"baslik", FieldType::WideString},
+                                       {"arama", FieldType::WideString}});
+        g.beginUpdate();
+        rows->appendRecord();
+        rows->fieldByName("duyuru")->setValue(png);
+        rows->fieldByName("arama")->setValue("#KAMPANYA#");
+        rows->appendRecord();  // an announcement without a picture
+        rows->fieldByName("arama")->setValue("FREN");
+        g.endUpdate();
+        QCOMPARE(g.rowCount(), 2);
+        QCOMPARE(g.model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().size(), QSize(40, 20));
+        QVERIFY(g.model()->index(1, 0).data(Qt::DecorationRole).isNull());
+        g.setFocusedRow(1);
+        QCOMPARE(g.focusedValue("arama").toString(), QStringLiteral("FREN"));
+        QCOMPARE(g.dataRowHeight(), 405);
+    }
+
+    void autoWidthFillsTheGrid()
+    {
+        GridView g;
+        g.setColumns({col("A").withWidth(100), col("B").withWidth(300), col("C").hidden()});
+        g.setColumnAutoWidth(true);
+        g.resize(800, 200);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        const int room = g.table()->viewport()->width();
+        QCOMPARE(g.columnWidth("A") + g.columnWidth("B"), room);
+        QVERIFY(qAbs(g.columnWidth("B") - 3 * g.columnWidth("A")) <= 3);
     }
 
     void loginRules_data()
