@@ -41,6 +41,8 @@ public:
     // value formatted by default.
     QString text(int index) const;
     QString defaultText(int index) const;
+    // The number picture item `index` is shown with (resolved at compute time).
+    QString format(int index) const { return index >= 0 && index < m_formats.size() ? m_formats[index] : QString(); }
 
     std::function<void(FooterSummary &)> afterSummary;
     std::function<QString(int index, const QVariant &value, const QString &defaultText)> footerText;

@@ -977,46 +977,71 @@ void GridView::showHeaderMenu(const QPoint &pos)
         menu.exec(m_header->mapToGlobal(pos));
 }
 
-void GridView::showFilterMenu(int column)
+void GridView::populateFilterMenu(QMenu &menu, int column)
 {
-    QMenu menu(this);
+    if (column < 0 || column >= m_model->columnCount())
+        return;
     menu.addAction(QStringLiteral("(Tümü)"), this, [this, column] { m_model->clearFilter(column); });
-    menu.addAction(QStringLiteral("(Özel...)"), this, [this, column] {
-        QDialog dlg(this);
-        dlg.setWindowTitle(m_model->column(column).caption);
-        auto *form = new QFormLayout(&dlg);
-        auto *op = new QComboBox(&dlg);
-        for (FilterOp o : customFilterOps())
-            op->addItem(filterOpText(o), int(o));
-        auto *operand = new QLineEdit(&dlg);
-        if (auto cur = m_model->filter(column)) {
-            op->setCurrentIndex(std::max(0, op->findData(int(cur->op))));
-            operand->setText(cur->operand);
-        }
-        form->addRow(op, operand);
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
-        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Tamam"));
-        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("İptal"));
-        form->addRow(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-        if (dlg.exec() == QDialog::Accepted)
-            m_model->setFilter(column, {FilterOp(op->currentData().toInt()), operand->text()});
-    });
+    menu.addAction(QStringLiteral("(Özel...)"), this, [this, column] { showCustomFilterDialog(column); });
     menu.addAction(filterOpText(FilterOp::Blank), this,
                    [this, column] { m_model->setFilter(column, {FilterOp::Blank, {}}); });
     menu.addAction(filterOpText(FilterOp::NonBlank), this,
                    [this, column] { m_model->setFilter(column, {FilterOp::NonBlank, {}}); });
-    const CellKind kind = m_model->column(column).kind;
-    if (kind == CellKind::Label || kind == CellKind::Memo) {
+    const GridColumn &c = m_model->column(column);
+    if (c.kind == CellKind::Icon) {
+        // Icon cells filter by what the icon means.
+        menu.addSeparator();
+        for (const IconEntry &e : c.icons) {
+            const QString value = QString::number(e.value);
+            QAction *a = menu.addAction(e.description.isEmpty() ? value : e.description, this,
+                                        [this, column, value] { m_model->setFilter(column, {FilterOp::Equal, value}); });
+            if (c.images)
+                a->setIcon(c.images->image(e.imageIndex));
+        }
+    } else if (c.kind == CellKind::Label || c.kind == CellKind::Memo) {
         const QStringList values = m_model->distinctTexts(column, 300);
         if (!values.isEmpty())
             menu.addSeparator();
         for (const QString &v : values)
             menu.addAction(v, this, [this, column, v] { m_model->setFilter(column, {FilterOp::Equal, v}); });
     }
+}
+
+void GridView::showCustomFilterDialog(int column)
+{
+    QDialog dlg(this);
+    dlg.setWindowTitle(m_model->column(column).caption);
+    auto *form = new QFormLayout(&dlg);
+    auto *op = new QComboBox(&dlg);
+    for (FilterOp o : customFilterOps())
+        op->addItem(filterOpText(o), int(o));
+    auto *operand = new QLineEdit(&dlg);
+    if (auto cur = m_model->filter(column)) {
+        op->setCurrentIndex(std::max(0, op->findData(int(cur->op))));
+        operand->setText(cur->operand);
+    }
+    form->addRow(op, operand);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Tamam"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("İptal"));
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    if (dlg.exec() == QDialog::Accepted)
+        m_model->setFilter(column, {FilterOp(op->currentData().toInt()), operand->text()});
+}
+
+void GridView::showFilterMenu(int column)
+{
+    QMenu menu(this);
+    populateFilterMenu(menu, column);
     const QRect r = m_header->filterButtonRect(column);
     menu.exec(m_header->mapToGlobal(r.bottomLeft()));
+}
+
+ColumnWidthRule GridView::scrollBarMarginRule() const
+{
+    return ColumnWidthRule::fixedMargin(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + 10);
 }
 
 }  // namespace varo

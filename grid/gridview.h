@@ -59,7 +59,17 @@ private:
 // A grid: a table view bound to a data set through a data source, with
 // declared columns, header filters, a column menu, incremental search and a
 // footer of summaries. Features declare columns and options and otherwise
-// talk to it in rows of the data set.
+// talk to it in rows of the data set:
+//
+//   grid->setObjectName("cxGridDBTableView5");
+//   grid->setColumns({col("BARKOD", "Barkod", 2), col("OEM1", "Oem1", 2).hidden(),
+//                     col("DURUM", "Durum").iconCell(&stateImages(), stockStateIcons())});
+//   grid->setSummaries({{"BARKOD", SummaryKind::Count}});
+//   // a background load:
+//   grid->setDataSource(nullptr); grid->beginUpdate();  ...fill...
+//   grid->setDataSource(source); grid->endUpdate();
+//   grid->applyWidthRule(ColumnWidthRule::bestFitOnSmallScreens(30));
+//   int stokNo = grid->focusedValue("STOK_STOKNO").toInt();
 class GridView : public QWidget {
     Q_OBJECT
 public:
@@ -159,6 +169,14 @@ public:
     // quick customization of the offered columns.
     void populateColumnMenu(QMenu &menu, int column);
 
+    // Fills the drop-down of a header filter button: all, custom, "(Boş)",
+    // "(Boş Olmayanlar)" and the values found in the column.
+    void populateFilterMenu(QMenu &menu, int column);
+
+    // The stock list's variant of the width rule: the margin is the height of
+    // a horizontal scroll bar plus 10, with no screen test.
+    ColumnWidthRule scrollBarMarginRule() const;
+
     // Column menu texts.
     static QString textSortAscending();
     static QString textSortDescending();
@@ -183,6 +201,7 @@ private:
     void connectCursor();
     void showHeaderMenu(const QPoint &pos);
     void showFilterMenu(int column);
+    void showCustomFilterDialog(int column);
     bool handleSearchKey(QKeyEvent *e);
     void applyAutoWidth();
     int searchColumn() const;

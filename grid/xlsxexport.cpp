@@ -164,6 +164,37 @@ ExportResult exportGridToXlsx(const GridView &grid, const QString &path)
     }
     if (err == LXW_NO_ERROR && !rows.empty() && !cols.isEmpty())
         worksheet_autofilter(s.ws, 0, 0, lxw_row_t(rows.size()), lxw_col_t(cols.size() - 1));
+
+    // The footer goes below the rows, as the grid shows it: figures stay
+    // numbers unless a hook gave them a text of their own.
+    const FooterSummary &sum = grid.summary();
+    if (err == LXW_NO_ERROR && grid.isFooterVisible() && sum.count() > 0) {
+        const auto xr = lxw_row_t(rows.size() + 1);
+        for (int i = 0; i < cols.size() && err == LXW_NO_ERROR; ++i) {
+            QList<int> under;
+            for (int k = 0; k < sum.count(); ++k)
+                if (sum.items()[k].column.compare(m->column(cols[i]).field, Qt::CaseInsensitive) == 0)
+                    under << k;
+            if (under.isEmpty())
+                continue;
+            const int k = under.first();
+            const QVariant v = sum.value(k);
+            bool numeric = false;
+            const double d = v.toDouble(&numeric);
+            numeric = numeric && under.size() == 1 && sum.text(k) == sum.defaultText(k)
+                && v.metaType().id() != QMetaType::QString;
+            if (numeric) {
+                lxw_format *f = sum.items()[k].kind == SummaryKind::Count
+                    ? nullptr : s.numberFormat(spreadsheetNumberFormat(sum.format(k)));
+                err = worksheet_write_number(s.ws, xr, lxw_col_t(i), d, f);
+            } else {
+                QStringList texts;
+                for (int j : under)
+                    texts << sum.text(j);
+                err = worksheet_write_string(s.ws, xr, lxw_col_t(i), texts.join(u' ').toUtf8().constData(), nullptr);
+            }
+        }
+    }
     const lxw_error closeErr = workbook_close(s.book);
     if (err != LXW_NO_ERROR || closeErr != LXW_NO_ERROR) {
         res.error = QStringLiteral("Dosya yazılamadı: %1 (%2)")

@@ -449,6 +449,68 @@ private slots:
         QVERIFY(!g.isColumnVisible("FIYAT"));
     }
 
+    void sortingSwitchedOff()
+    {
+        DataSet ds;
+        fillStock(ds, {{1, "B", 1.0, 1}, {2, "A", 2.0, 0}});
+        DataSource src(&ds);
+        GridView g;
+        g.setColumns(stockColumns());
+        g.setDataSource(&src);
+        g.sortBy("ADI");
+        g.setSortingAllowed(false);  // the running balance needs the server's order
+        QCOMPARE(viewOrder(g), (QList<int>{1, 2}));
+        emit g.header()->sectionClicked(g.columnIndex("ADI"));
+        QCOMPARE(viewOrder(g), (QList<int>{1, 2}));
+        QMenu menu;
+        g.populateColumnMenu(menu, g.columnIndex("ADI"));
+        for (QAction *a : menu.actions())
+            QVERIFY(!a->text().startsWith(QStringLiteral("Sırala")));
+    }
+
+    void filterMenu()
+    {
+        DataSet ds;
+        fillStock(ds, {{1, "ŞAFT", 1.0, 1}, {2, "AKS", 2.0, 0}, {3, "ŞAFT", 3.0, 3}, {4, QString(), 4.0, 1}});
+        DataSource src(&ds);
+        GridView g;
+        g.setColumns(stockColumns());
+        g.setDataSource(&src);
+        auto texts = [&](int column) {
+            QMenu menu;
+            g.populateFilterMenu(menu, column);
+            QStringList out;
+            for (QAction *a : menu.actions())
+                if (!a->isSeparator())
+                    out << a->text();
+            return out;
+        };
+        QCOMPARE(texts(g.columnIndex("ADI")),
+                 (QStringList{"(Tümü)", "(Özel...)", "(Boş)", "(Boş Olmayanlar)", "AKS", "ŞAFT"}));
+        QCOMPARE(texts(g.columnIndex("DURUM")),
+                 (QStringList{"(Tümü)", "(Özel...)", "(Boş)", "(Boş Olmayanlar)", "Yok", "Var", "Telefon Açınız",
+                              "Yolda", "Özel Sipariş", "Tedarik Sürecinde"}));
+        // Choosing an icon's meaning filters by its value.
+        QMenu menu;
+        g.populateFilterMenu(menu, g.columnIndex("DURUM"));
+        for (QAction *a : menu.actions())
+            if (a->text() == QStringLiteral("Var"))
+                a->trigger();
+        QCOMPARE(viewOrder(g), (QList<int>{1, 4}));
+        QMenu menu2;
+        g.populateFilterMenu(menu2, g.columnIndex("ADI"));
+        for (QAction *a : menu2.actions())
+            if (a->text() == QStringLiteral("(Boş)"))
+                a->trigger();
+        QCOMPARE(viewOrder(g), (QList<int>{4}));
+        QMenu menu3;
+        g.populateFilterMenu(menu3, g.columnIndex("DURUM"));
+        menu3.actions().first()->trigger();  // (Tümü) on the icon column
+        QCOMPARE(viewOrder(g), (QList<int>{4}));
+        g.clearFilters();
+        QCOMPARE(viewOrder(g), (QList<int>{1, 2, 3, 4}));
+    }
+
     void typingSearches()
     {
         DataSet ds;

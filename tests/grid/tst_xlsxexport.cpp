@@ -215,6 +215,42 @@ private slots:
         QVERIFY(!wb.cells.contains("A4"));
     }
 
+    void footerBelowTheRows()
+    {
+        DataSet ds;
+        ds.setFieldDefs({{"TARIH", FieldType::Date}, {"BORC", FieldType::Float}, {"D", FieldType::WideString}});
+        ds.fieldByName("BORC")->setDisplayFormat("#,###,##0.00");
+        for (double v : {100.0, 23.5}) {
+            ds.appendRecord();
+            ds.fieldByName("TARIH")->setValue(QDate(2024, 5, 1));
+            ds.fieldByName("BORC")->setValue(v);
+        }
+        DataSource src(&ds);
+        GridView g;
+        g.setColumns({col("TARIH", "Tarih"), col("BORC", "Borç"), col("D")});
+        g.summary().footerText = [](int index, const QVariant &, const QString &def) {
+            return index == 2 ? QStringLiteral("B") : def;
+        };
+        g.setSummaries({{"TARIH", SummaryKind::Count, {}, {}},
+                        {"BORC", SummaryKind::Sum, {}, {}},
+                        {"D", SummaryKind::Custom, {}, {}}});
+        g.setFooterVisible(true);
+        g.setDataSource(&src);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("ekstre.xlsx");
+        QVERIFY(exportGridToXlsx(g, file).ok);
+        const Workbook wb = readBack(file);
+        QCOMPARE(wb.text("A4"), QStringLiteral("2"));
+        QCOMPARE(wb.text("B4").toDouble(), 123.5);
+        QCOMPARE(wb.format("B4"), QStringLiteral("#,##0.00"));
+        QCOMPARE(wb.text("C4"), QStringLiteral("B"));
+
+        // No footer row when the grid shows none.
+        g.setFooterVisible(false);
+        QVERIFY(exportGridToXlsx(g, file).ok);
+        QVERIFY(!readBack(file).cells.contains("A4"));
+    }
+
     void unwritablePathFails()
     {
         DataSet ds;

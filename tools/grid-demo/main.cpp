@@ -161,7 +161,7 @@ int main(int argc, char **argv)
             QMessageBox::critical(&win, QStringLiteral("Hata"), r.error);
     });
     QObject::connect(grid, &GridView::resized, grid, [grid] {
-        grid->applyWidthRule(ColumnWidthRule::fixedMargin(grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 10));
+        grid->applyWidthRule(grid->scrollBarMarginRule());
     });
     win.statusBar()->showMessage(QStringLiteral("%1 satır üretildi %2 ms, bağlandı ve çizildi %3 ms")
                                      .arg(stok.recordCount())
