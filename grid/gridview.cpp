@@ -10,6 +10,8 @@
 #include <QFormLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QWidgetAction>
 #include <QMenu>
 #include <QPushButton>
 #include <QPainter>
@@ -285,12 +287,6 @@ void GridTable::keyPressEvent(QKeyEvent *e)
 {
     if (m_owner->handleSearchKey(e))
         return;
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        const int r = m_owner->focusedDataRow();
-        if (r >= 0)
-            emit m_owner->rowDoubleClicked(r);
-        return;
-    }
     QTableView::keyPressEvent(e);
 }
 
@@ -355,6 +351,9 @@ GridView::GridView(QWidget *parent)
             m_header->setSortIndicator(-1, Qt::AscendingOrder);
         else
             m_header->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
+        // The focused record keeps the focus wherever sorting put it.
+        if (m_table->currentIndex().isValid())
+            m_table->scrollTo(m_table->currentIndex());
     });
     setDataRowHeight(24);
     m_table->viewport()->installEventFilter(this);
@@ -999,11 +998,28 @@ void GridView::populateFilterMenu(QMenu &menu, int column)
                 a->setIcon(c.images->image(e.imageIndex));
         }
     } else if (c.kind == CellKind::Label || c.kind == CellKind::Memo) {
-        const QStringList values = m_model->distinctTexts(column, 300);
+        const QStringList values = m_model->distinctTexts(column, 1000);
         if (!values.isEmpty())
             menu.addSeparator();
-        for (const QString &v : values)
-            menu.addAction(v, this, [this, column, v] { m_model->setFilter(column, {FilterOp::Equal, v}); });
+        if (values.size() <= 20) {
+            for (const QString &v : values)
+                menu.addAction(v, this, [this, column, v] { m_model->setFilter(column, {FilterOp::Equal, v}); });
+        } else {
+            // A long list scrolls inside the drop-down instead of filling the screen.
+            auto *list = new QListWidget(&menu);
+            list->addItems(values);
+            list->setFrameShape(QFrame::NoFrame);
+            list->setFont(menu.font());
+            list->setMinimumWidth(220);
+            list->setFixedHeight(std::min(320, list->sizeHintForRow(0) * int(values.size()) + 4));
+            auto *holder = new QWidgetAction(&menu);
+            holder->setDefaultWidget(list);
+            menu.addAction(holder);
+            connect(list, &QListWidget::itemClicked, &menu, [this, column, &menu](QListWidgetItem *item) {
+                m_model->setFilter(column, {FilterOp::Equal, item->text()});
+                menu.close();
+            });
+        }
     }
 }
 
