@@ -164,7 +164,7 @@ Tgirisform::Tgirisform(QWidget *parent, const QString &iniPath)
 
     m_animation = new LoginAnimation(this);
     m_animation->setObjectName(QStringLiteral("RxGIFAnimator1"));
-    m_animation->setGeometry(159, 226, 50, 50);
+    m_animation->setGeometry(159, 230, 50, 50);
     m_animation->hide();
 
     setTabOrder(m_adi, m_button2);

@@ -69,41 +69,38 @@ Tkullanicikayit::Tkullanicikayit(QWidget *owner, std::shared_ptr<IstekSunucusu> 
         return l;
     };
 
-    root->addWidget(heading(QStringLiteral("Firma Bilgileri")));
-    auto *firm = new QGridLayout;
-    firm->setColumnStretch(1, 1);
-    firm->setColumnStretch(2, 1);
+    // One grid for both groups so their captions line up.
+    auto *grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setVerticalSpacing(8);
     int row = 0;
-    auto full = [&](QGridLayout *g, const QString &cap, const char *name) {
-        g->addWidget(caption(cap), row, 0);
-        g->addWidget(addEdit(name), row, 1, 1, 2);
+    auto section = [&](const QString &text) { grid->addWidget(heading(text), row++, 0, 1, 3); };
+    auto full = [&](const QString &cap, const char *name) {
+        grid->addWidget(caption(cap), row, 0);
+        grid->addWidget(addEdit(name), row, 1, 1, 2);
         ++row;
     };
-    auto halves = [&](QGridLayout *g, const QString &cap, const char *left, const char *right) {
-        g->addWidget(caption(cap), row, 0);
-        g->addWidget(addEdit(left), row, 1);
-        g->addWidget(addEdit(right), row, 2);
+    auto halves = [&](const QString &cap, const char *left, const char *right) {
+        grid->addWidget(caption(cap), row, 0);
+        grid->addWidget(addEdit(left), row, 1);
+        grid->addWidget(addEdit(right), row, 2);
         ++row;
     };
-    full(firm, QStringLiteral("Firma Adı:"), "firmaadi");
-    full(firm, QStringLiteral("Adres:"), "adres1");
-    full(firm, QStringLiteral("Adres2:"), "adres2");
-    halves(firm, QStringLiteral("İlçe/Şehir:"), "ilce", "sehir");
-    halves(firm, QStringLiteral("Telefon/Fax:"), "telefon", "fax");
-    halves(firm, QStringLiteral("Vergi Dairesi / No:"), "vd", "vn");
-    full(firm, QStringLiteral("Yetkili:"), "yetkili");
-    root->addLayout(firm);
-
-    root->addWidget(heading(QStringLiteral("Kullanıcı Bilgileri")));
-    auto *user = new QGridLayout;
-    user->setColumnStretch(1, 1);
-    user->setColumnStretch(2, 1);
-    row = 0;
-    full(user, QStringLiteral("Kullanıcı Adı:"), "kullaniciadi");
-    full(user, QStringLiteral("Şifre:"), "sifre");
-    full(user, QStringLiteral("Mail:"), "mail");
-    full(user, QStringLiteral("Kargo Ambar:"), "kargoambar");
-    root->addLayout(user);
+    section(QStringLiteral("Firma Bilgileri"));
+    full(QStringLiteral("Firma Adı:"), "firmaadi");
+    full(QStringLiteral("Adres:"), "adres1");
+    full(QStringLiteral("Adres2:"), "adres2");
+    halves(QStringLiteral("İlçe/Şehir:"), "ilce", "sehir");
+    halves(QStringLiteral("Telefon/Fax:"), "telefon", "fax");
+    halves(QStringLiteral("Vergi Dairesi / No:"), "vd", "vn");
+    full(QStringLiteral("Yetkili:"), "yetkili");
+    section(QStringLiteral("Kullanıcı Bilgileri"));
+    full(QStringLiteral("Kullanıcı Adı:"), "kullaniciadi");
+    full(QStringLiteral("Şifre:"), "sifre");
+    full(QStringLiteral("Mail:"), "mail");
+    full(QStringLiteral("Kargo Ambar:"), "kargoambar");
+    root->addLayout(grid);
     root->addStretch(1);
 
     auto *bar = new QHBoxLayout;
