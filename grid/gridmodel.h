@@ -92,6 +92,8 @@ public:
     QStringList distinctTexts(int column, int limit = 500) const;
 
     // Check-box cells: asks the column's owner to store the other value.
+    // Columns that declare onToggle opt in to this even in a read-only view;
+    // setCheckable(false) switches every toggle off.
     bool toggleCheck(const QModelIndex &index);
     void setCheckable(bool on) { m_checkable = on; }
 

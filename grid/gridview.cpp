@@ -484,8 +484,14 @@ void GridView::endUpdate()
 
 void GridView::setReadOnly(bool on)
 {
+    // Nothing in a grid is edited in place; the only exception, check boxes
+    // whose column declares a toggle handler, is the column's own choice.
     m_readOnly = on;
-    m_model->setCheckable(!on);
+}
+
+bool GridView::toggleFocusedCheck()
+{
+    return m_model->toggleCheck(m_table->currentIndex());
 }
 
 void GridView::setRowSelect(bool on)

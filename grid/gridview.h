@@ -103,6 +103,7 @@ public:
 
     // Options.
     void setReadOnly(bool on);
+    bool isReadOnly() const { return m_readOnly; }
     void setRowSelect(bool on);
     void setFocusRectVisible(bool on);
     void setDataRowHeight(int pixels);
@@ -140,6 +141,8 @@ public:
     QString focusedColumnCaption() const;
     void setFocusedRow(int viewRow);
     QVariant value(int viewRow, const QString &field) const;
+    // Toggles the focused cell when it is a check box with a toggle handler.
+    bool toggleFocusedCheck();
     QString displayText(int viewRow, const QString &field) const;
 
     // Incremental search: focuses the first row from the focused one whose

@@ -368,7 +368,7 @@ private slots:
             calls.append({row, v});
         })});
         g.setDataSource(&src);
-        g.setReadOnly(false);
+        g.setReadOnly(true);  // the column's own handler still makes it toggle
         const QModelIndex idx = g.model()->index(0, 1);
         QCOMPARE(idx.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QVERIFY(g.model()->setData(idx, Qt::Checked, Qt::CheckStateRole));
@@ -377,10 +377,17 @@ private slots:
         QCOMPARE(calls[0].second.toInt(), 1);
         // The grid does not store the value itself.
         QCOMPARE(idx.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-        // Read-only views do not toggle.
-        g.setReadOnly(true);
-        QVERIFY(!g.model()->setData(idx, Qt::Checked, Qt::CheckStateRole));
-        QCOMPARE(calls.size(), 1);
+        // The double-click path toggles the focused cell.
+        g.table()->setCurrentIndex(idx);
+        QVERIFY(g.toggleFocusedCheck());
+        QCOMPARE(calls.size(), 2);
+        g.table()->setCurrentIndex(g.model()->index(0, 0));
+        QVERIFY(!g.toggleFocusedCheck());
+        // A check box without a handler only shows its value.
+        g.setColumns({col("SIRANO"), col("SEC", "Seç").checkBox(1, 0)});
+        QVERIFY(!(g.model()->flags(g.model()->index(0, 1)) & Qt::ItemIsUserCheckable));
+        QVERIFY(!g.model()->setData(g.model()->index(0, 1), Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(calls.size(), 2);
     }
 
     void widthRuleOnTheWidget()
