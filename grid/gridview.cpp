@@ -211,7 +211,7 @@ public:
             toggle = static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space;
         }
         if (!toggle)
-            return event->type() == QEvent::MouseButtonDblClick ? false : false;
+            return false;
         const int st = index.data(Qt::CheckStateRole).toInt();
         return model->setData(index, st == Qt::Checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
     }
