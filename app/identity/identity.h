@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <stdexcept>
 
 namespace varo::identity {
@@ -41,6 +42,15 @@ public:
 // The real sources of this machine (sysfs/udev, drive ioctls, network
 // interfaces, host and user names).
 IdentitySources &systemSources();
+
+// Where the system sources look for disks; tests point them at a tree of
+// their own.
+struct SystemPaths {
+    QString sysBlock = QStringLiteral("/sys/block");
+    QString udevData = QStringLiteral("/run/udev/data");
+    QString dev = QStringLiteral("/dev");
+};
+std::unique_ptr<IdentitySources> makeSystemSources(const SystemPaths &paths);
 
 // Replaces the sources the argument-less functions use; nullptr restores the
 // system sources. Meant for tests and diagnostics.

@@ -29,11 +29,11 @@ namespace {
 // Whole physical disks in a stable order (first one is "drive 0"): block
 // devices backed by a device, without loop, ram, mapper, md, optical and
 // floppy devices.
-QStringList physicalDisks()
+QStringList physicalDisks(const SystemPaths &paths)
 {
-    QDir dir(QStringLiteral("/sys/block"));
+    QDir dir(paths.sysBlock);
     if (!dir.exists())
-        throw SourceUnavailable("/sys/block is not available");
+        throw SourceUnavailable("the block device list is not available");
     QStringList disks;
     static const char *const skip[] = {"loop", "ram", "zram", "dm-", "md", "sr", "fd", "nbd"};
     const QStringList entries = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
@@ -86,12 +86,12 @@ QString vpd80Serial(const QByteArray &page)
     return printable(page.mid(4, len)).trimmed();
 }
 
-QString udevSerial(const QString &disk)
+QString udevSerial(const SystemPaths &paths, const QString &disk)
 {
-    const QByteArray dev = readSmallFile(QStringLiteral("/sys/block/%1/dev").arg(disk)).trimmed();
+    const QByteArray dev = readSmallFile(paths.sysBlock + QStringLiteral("/%1/dev").arg(disk)).trimmed();
     if (dev.isEmpty())
         return {};
-    QFile f(QStringLiteral("/run/udev/data/b") + QString::fromLatin1(dev));
+    QFile f(paths.udevData + QStringLiteral("/b") + QString::fromLatin1(dev));
     if (!f.open(QIODevice::ReadOnly))
         return {};
     QTextStream in(&f);
@@ -106,9 +106,9 @@ QString udevSerial(const QString &disk)
     return shortSerial.isEmpty() ? serial : shortSerial;
 }
 
-QString sysfsSerial(const QString &disk)
+QString sysfsSerial(const SystemPaths &paths, const QString &disk)
 {
-    const QString base = QStringLiteral("/sys/block/%1/device/").arg(disk);
+    const QString base = paths.sysBlock + QStringLiteral("/%1/device/").arg(disk);
     QString s = printable(readSmallFile(base + QStringLiteral("serial"))).trimmed();
     if (s.isEmpty())
         s = vpd80Serial(readSmallFile(base + QStringLiteral("vpd_pg80")));
@@ -166,14 +166,16 @@ QString nvmeIdentifySerial(int fd)
 
 class LinuxSources final : public IdentitySources {
 public:
+    explicit LinuxSources(SystemPaths paths = {}) : m_paths(std::move(paths)) {}
+
     QString deviceDatabaseDiskSerial() override
     {
-        const QStringList disks = physicalDisks();
+        const QStringList disks = physicalDisks(m_paths);
         if (disks.isEmpty())
             return {};
-        QString s = udevSerial(disks.first());
+        QString s = udevSerial(m_paths, disks.first());
         if (s.isEmpty())
-            s = sysfsSerial(disks.first());
+            s = sysfsSerial(m_paths, disks.first());
         return s;
     }
 
@@ -181,7 +183,7 @@ public:
     {
         QStringList disks;
         try {
-            disks = physicalDisks();
+            disks = physicalDisks(m_paths);
         } catch (...) {
             return {};
         }
@@ -191,7 +193,7 @@ public:
         // The drive's own answer first, each method in turn; the device
         // node usually needs privileges, so the last method reads what the
         // kernel already learnt from the drive without opening it.
-        const QByteArray node = QFile::encodeName(QStringLiteral("/dev/") + disk);
+        const QByteArray node = QFile::encodeName(m_paths.dev + QLatin1Char('/') + disk);
         const int fd = ::open(node.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             QString s = ataIdentifySerial(fd);
@@ -203,7 +205,7 @@ public:
             if (!s.isEmpty())
                 return s;
         }
-        return sysfsSerial(disk);
+        return sysfsSerial(m_paths, disk);
     }
 
     QList<QByteArray> adapterAddresses() override
@@ -251,6 +253,9 @@ public:
                 return a.toString();
         return {};
     }
+
+private:
+    SystemPaths m_paths;
 };
 
 } // namespace
@@ -259,6 +264,11 @@ IdentitySources &systemSources()
 {
     static LinuxSources sources;
     return sources;
+}
+
+std::unique_ptr<IdentitySources> makeSystemSources(const SystemPaths &paths)
+{
+    return std::make_unique<LinuxSources>(paths);
 }
 
 } // namespace varo::identity

@@ -54,6 +54,8 @@ QByteArray mac(std::initializer_list<int> bytes)
 const QByteArray kZero = mac({0, 0, 0, 0, 0, 0});
 const QByteArray kReal = mac({0x0a, 0x1b, 0x2c, 0xd3, 0xe4, 0xf5});
 
+QString trimBlanksForTest(const QString &s) { return s.trimmed(); }
+
 } // namespace
 
 class TstIdentity : public QObject {
@@ -67,6 +69,8 @@ private slots:
     void names();
     void addresses();
     void printOption();
+    void diskTree_data();
+    void diskTree();
 };
 
 void TstIdentity::identifier_data()
@@ -190,6 +194,70 @@ void TstIdentity::printOption()
     // The real machine's sources must not crash whatever they find.
     (void)BilgisayarIdAl();
     QVERIFY(!IcIpAl().isEmpty());
+}
+
+// A small /sys/block and udev database, one entry per file: "path=content";
+// a path ending in "/" is a folder.
+void TstIdentity::diskTree_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("drive0");
+
+    const QByteArray vpd = QByteArray("\x00\x80\x00\x0c", 4) + "  Z4Y0ABCD  ";
+    QTest::newRow("udev short serial wins")
+        << QStringList{"sys/sda/device/", "sys/sda/dev=8:0", "sys/sda/device/vpd_pg80=" + QString::fromLatin1(vpd),
+                       "udev/b8:0=E:ID_SERIAL=WDC_WD10_Z4Y0ABCD\nE:ID_SERIAL_SHORT=udev0001\n"}
+        << "UDEV0001" << "Z4Y0ABCD";
+    QTest::newRow("no udev record, vpd page read")
+        << QStringList{"sys/sda/device/", "sys/sda/dev=8:0", "sys/sda/device/vpd_pg80=" + QString::fromLatin1(vpd)}
+        << "Z4Y0ABCD" << "Z4Y0ABCD";
+    QTest::newRow("nvme before sd, loop and mapper skipped")
+        << QStringList{"sys/loop0/device/", "sys/loop0/device/serial=LOOPSERIAL", "sys/dm-0/device/",
+                       "sys/sdb/device/", "sys/sdb/device/serial=SDBSERIAL",
+                       "sys/nvme0n1/device/", "sys/nvme0n1/device/serial=  S4EWNX0  "}
+        << "S4EWNX0" << "S4EWNX0";
+    QTest::newRow("virtual disk without serial")
+        << QStringList{"sys/vda/device/", "sys/vda/dev=254:0", "sys/ram0/"}
+        << "" << "";
+    QTest::newRow("no disks at all")
+        << QStringList{"sys/loop1/"} << "" << "";
+    QTest::newRow("no block device list")
+        << QStringList{"other/"} << "!" << "";
+}
+
+void TstIdentity::diskTree()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, database);
+    QFETCH(QString, drive0);
+    QTemporaryDir dir;
+    for (const QString &spec : files) {
+        const qsizetype eq = spec.indexOf(QLatin1Char('='));
+        const QString rel = eq < 0 ? spec : spec.left(eq);
+        const QString path = dir.filePath(rel);
+        if (rel.endsWith(QLatin1Char('/'))) {
+            QVERIFY(QDir().mkpath(path));
+            continue;
+        }
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QString content = spec.mid(eq + 1);
+        f.write(content.toLatin1());
+    }
+    SystemPaths paths;
+    paths.sysBlock = dir.filePath(QStringLiteral("sys"));
+    paths.udevData = dir.filePath(QStringLiteral("udev"));
+    paths.dev = dir.filePath(QStringLiteral("dev"));
+    auto sources = makeSystemSources(paths);
+    if (database == QLatin1String("!")) {
+        QVERIFY_THROWS_EXCEPTION(SourceUnavailable, WmiDiskSeriNo(*sources));
+    } else {
+        QCOMPARE(trimBlanksForTest(WmiDiskSeriNo(*sources)), database);
+    }
+    QCOMPARE(DiskBilgisiSeriNo(*sources, 1), drive0);
+    QCOMPARE(sources->driveSerial(7), QString());
 }
 
 QTEST_GUILESS_MAIN(TstIdentity)
