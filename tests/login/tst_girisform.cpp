@@ -202,6 +202,18 @@ void TstGirisForm::shapeAndVazgec()
     QVERIFY(!f.mask().contains(QPoint(0, 0)));
     QVERIFY(f.mask().contains(QPoint(184, 300)));
     QVERIFY(f.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!f.parentWidget()); // its own task-bar button
+
+    // Dragging anywhere on the body moves the window.
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const QPoint start = f.pos();
+    QTest::mousePress(&f, Qt::LeftButton, {}, QPoint(184, 250));
+    QMouseEvent move(QEvent::MouseMove, QPointF(224, 280), f.mapToGlobal(QPointF(224, 280)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&f, &move);
+    QTest::mouseRelease(&f, Qt::LeftButton, {}, QPoint(224, 280));
+    QCOMPARE(f.pos(), start + QPoint(40, 30));
     int code = -1;
     setTerminator([&](int c) { code = c; });
     f.findChild<QPushButton *>(QStringLiteral("Button2"))->click();
