@@ -61,7 +61,7 @@ TsTabBar::TsTabBar(QWidget *parent) : QTabBar(parent)
     setExpanding(false);
     setDrawBase(false);
     setElideMode(Qt::ElideNone);
-    setIconSize(QSize(32, 32));
+    setIconSize(QSize(26, 26));
     setUsesScrollButtons(true);
     QFont f(QStringLiteral("Tahoma"));
     f.setPixelSize(11);
@@ -84,7 +84,7 @@ int TsTabBar::rozet(int index) const
 QRect TsTabBar::rozetAlani(int index) const
 {
     const QRect r = tabRect(index);
-    return QRect(r.right() - kRozet, r.top() + 1, kRozet, kRozet);
+    return QRect(r.right() - kRozet + 1, r.top(), kRozet, kRozet);
 }
 
 void TsTabBar::paintEvent(QPaintEvent *)
@@ -106,17 +106,17 @@ void TsTabBar::paintEvent(QPaintEvent *)
 
         const QIcon simge = tabIcon(i);
         const QSize is = iconSize();
-        int x = r.left() + 6;
+        int x = r.left() + 4;
         if (!simge.isNull()) {
             const QRect ir(x, r.top() + (r.height() - is.height()) / 2, is.width(), is.height());
             simge.paint(&p, ir, Qt::AlignCenter, isTabEnabled(i) ? QIcon::Normal : QIcon::Disabled);
-            x = ir.right() + 5;
+            x = ir.right() + 4;
         }
         QString yazi = tabText(i);
         yazi.remove(QLatin1Char('\r'));
         p.setFont(font());
         p.setPen(secili ? m_secimYazi : m_yazi);
-        p.drawText(QRect(x, r.top(), r.right() - x - 2, r.height()), Qt::AlignLeft | Qt::AlignVCenter, yazi);
+        p.drawText(QRect(x, r.top(), r.right() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter, yazi);
 
         const int n = rozet(i);
         if (n > 0) {

@@ -1,0 +1,151 @@
+#include "app/mainwindow/acilis.h"
+
+#include "app/shell/arkaplan.h"
+#include "app/shell/cerceve.h"
+
+#include <QLocale>
+
+namespace varo::mainwindow {
+
+MusteriAyari musteriAyariHesapla(int musteriTipi, const QString &carikod)
+{
+    MusteriAyari a;
+    a.temsilciGorunumu = musteriTipi == 1 || musteriTipi == 2 || carikod.contains(QStringLiteral("RAZ"), Qt::CaseSensitive);
+    a.sepetDurumGizli = musteriTipi == 3;
+    a.kampanyaGizli = musteriTipi == 4;
+    return a;
+}
+
+QString saticiSatiri(const BaslikBilgisi &b)
+{
+    return b.SaticiAdi + QStringLiteral(" Telefonu: ") + b.SaticiTelefon + QStringLiteral(" email: ") + b.SaticiMail;
+}
+
+QString kurMetni(double usd, double eur, const QLocale &yerel)
+{
+    QLocale l = yerel;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    const auto yaz = [&l](double v) { return l.toString(v, 'g', QLocale::FloatingPointShortest); };
+    return QStringLiteral("           Kurlar: $: ") + yaz(usd) + QStringLiteral("          €: ") + yaz(eur)
+           + QStringLiteral("   ");
+}
+
+bool bannerOku(QIODevice &akis, qint64 boyut, QByteArray &cikti)
+{
+    cikti.clear();
+    if (boyut == 0)
+        return false;
+    if (!akis.isOpen() && !akis.open(QIODevice::ReadOnly))
+        return false;
+    akis.seek(0);
+    char blok[1024];
+    for (;;) {
+        const qint64 n = akis.read(blok, sizeof blok);
+        if (n > 0)
+            cikti.append(blok, n);
+        if (n < qint64(sizeof blok))
+            break;
+        // Never keep more than was announced plus one block.
+        if (cikti.size() > boyut)
+            break;
+    }
+    return cikti.size() == boyut;
+}
+
+AcilisGorevi::AcilisGorevi(BaslikBilgisi baslik, std::shared_ptr<AcilisSunucusu> sunucu, AcilisArayuzu *arayuz)
+    : m_baslik(std::move(baslik)), m_sunucu(std::move(sunucu)), m_arayuz(arayuz)
+{
+}
+
+void AcilisGorevi::calistir()
+{
+    BaslikBilgileriYaz();
+    KayanYaziAl();
+    BannerREsimAl();
+    AcilisReklamAdetAl();
+    BalonlariAl();
+}
+
+void AcilisGorevi::BaslikBilgileriYaz()
+{
+    const BaslikBilgisi b = m_baslik;
+    shell::ArayuzdeCalistir([&] { m_arayuz->baslikYaz(b.ADI, b.CariAdi, saticiSatiri(b)); });
+}
+
+void AcilisGorevi::KayanYaziAl()
+{
+    if (!m_sunucu)
+        return;
+    QString metin;
+    {
+        auto baglanti = m_sunucu->baglan();
+        if (!baglanti)
+            return;
+        metin = baglanti->KayanYaziGetir();
+    }
+    // The item keeps the text as received; only the emptiness test trims.
+    const QString oge = metin.trimmed().isEmpty() ? QString() : metin;
+    shell::ArayuzdeCalistir([&] { m_arayuz->kayanYaziYukle(oge); });
+}
+
+void AcilisGorevi::BannerREsimAl()
+{
+    if (!m_sunucu)
+        return;
+    auto baglanti = m_sunucu->baglan();
+    if (!baglanti)
+        return;
+    try {
+        qint64 boyut = 0;
+        std::unique_ptr<QIODevice> akis = baglanti->BannerResimVer(boyut);
+        QByteArray resim;
+        if (akis && bannerOku(*akis, boyut, resim))
+            shell::ArayuzdeCalistir([&] { m_arayuz->bannerYukle(resim); });
+    } catch (...) {
+        // A missing banner is no reason to bother the user.
+    }
+}
+
+void AcilisGorevi::AcilisReklamAdetAl()
+{
+    m_acilisadet = 0;
+    if (!m_sunucu)
+        return;
+    auto baglanti = m_sunucu->baglan();
+    if (!baglanti)
+        return;
+    try {
+        m_acilisadet = baglanti->AcilisReklamAdet();
+        const int adet = m_acilisadet;
+        shell::ArayuzdeCalistir([&] { m_arayuz->rozetYaz(QStringLiteral("sTabSheetduyuru"), adet); });
+        double usd = 0, eur = 0;
+        baglanti->KurlariAl(usd, eur);
+        shell::ArayuzdeCalistir([&] { m_arayuz->kurlariYaz(usd, eur, kurMetni(usd, eur, QLocale())); });
+    } catch (...) {
+        m_acilisadet = 0;
+    }
+}
+
+void AcilisGorevi::BalonlariAl()
+{
+    if (!m_sunucu)
+        return;
+    auto baglanti = m_sunucu->baglan();
+    if (!baglanti)
+        return;
+    const auto satirlar = baglanti->BalonGetir();
+    baglanti.reset();
+    for (const auto &s : satirlar) {
+        const auto tam = [&s](int i) { return i < int(s.size()) ? s[std::size_t(i)].toInt() : 0; };
+        const int sepet = tam(0), yeni = tam(1), kampanya = tam(2);
+        const int bakiye = s.size() > 4 ? shell::rozetDegeri(s[4].toDouble()) : 0;
+        shell::ArayuzdeCalistir([&] {
+            m_arayuz->rozetYaz(QStringLiteral("ssepet"), sepet);
+            m_arayuz->rozetYaz(QStringLiteral("syeniler"), yeni);
+            m_arayuz->rozetYaz(QStringLiteral("skampanyali"), kampanya);
+            m_arayuz->rozetYaz(QStringLiteral("sTabbakiyeler"), bakiye);
+        });
+    }
+}
+
+} // namespace varo::mainwindow

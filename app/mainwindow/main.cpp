@@ -1,0 +1,16 @@
+#include "app/mainwindow/form1.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    varo::mainwindow::TForm1 Form1;
+    Form1.FormCreate();
+    // Fills the screen also where no window manager maximizes windows.
+    if (QScreen *ekran = QGuiApplication::primaryScreen())
+        Form1.setGeometry(ekran->availableGeometry());
+    Form1.showMaximized();
+    return app.exec();
+}
