@@ -52,9 +52,21 @@ bool bannerOku(QIODevice &akis, qint64 boyut, QByteArray &cikti)
     return cikti.size() == boyut;
 }
 
-AcilisGorevi::AcilisGorevi(BaslikBilgisi baslik, std::shared_ptr<AcilisSunucusu> sunucu, AcilisArayuzu *arayuz)
-    : m_baslik(std::move(baslik)), m_sunucu(std::move(sunucu)), m_arayuz(arayuz)
+AcilisGorevi::AcilisGorevi(BaslikBilgisi baslik, std::shared_ptr<AcilisSunucusu> sunucu, AcilisArayuzu *arayuz,
+                           QObject *bekci)
+    : m_baslik(std::move(baslik)), m_sunucu(std::move(sunucu)), m_arayuz(arayuz), m_bekci(bekci),
+      m_bekciVar(bekci != nullptr)
 {
+}
+
+void AcilisGorevi::arayuzde(const std::function<void(AcilisArayuzu &)> &is)
+{
+    shell::ArayuzdeCalistir([&] {
+        // Checked on the UI thread, where the window could have gone.
+        if (m_bekciVar && !m_bekci)
+            return;
+        is(*m_arayuz);
+    });
 }
 
 void AcilisGorevi::calistir()
@@ -69,7 +81,7 @@ void AcilisGorevi::calistir()
 void AcilisGorevi::BaslikBilgileriYaz()
 {
     const BaslikBilgisi b = m_baslik;
-    shell::ArayuzdeCalistir([&] { m_arayuz->baslikYaz(b.ADI, b.CariAdi, saticiSatiri(b)); });
+    arayuzde([&](AcilisArayuzu &a) { a.baslikYaz(b.ADI, b.CariAdi, saticiSatiri(b)); });
 }
 
 void AcilisGorevi::KayanYaziAl()
@@ -85,7 +97,7 @@ void AcilisGorevi::KayanYaziAl()
     }
     // The item keeps the text as received; only the emptiness test trims.
     const QString oge = metin.trimmed().isEmpty() ? QString() : metin;
-    shell::ArayuzdeCalistir([&] { m_arayuz->kayanYaziYukle(oge); });
+    arayuzde([&](AcilisArayuzu &a) { a.kayanYaziYukle(oge); });
 }
 
 void AcilisGorevi::BannerREsimAl()
@@ -100,7 +112,7 @@ void AcilisGorevi::BannerREsimAl()
         std::unique_ptr<QIODevice> akis = baglanti->BannerResimVer(boyut);
         QByteArray resim;
         if (akis && bannerOku(*akis, boyut, resim))
-            shell::ArayuzdeCalistir([&] { m_arayuz->bannerYukle(resim); });
+            arayuzde([&](AcilisArayuzu &a) { a.bannerYukle(resim); });
     } catch (...) {
         // A missing banner is no reason to bother the user.
     }
@@ -117,10 +129,10 @@ void AcilisGorevi::AcilisReklamAdetAl()
     try {
         m_acilisadet = baglanti->AcilisReklamAdet();
         const int adet = m_acilisadet;
-        shell::ArayuzdeCalistir([&] { m_arayuz->rozetYaz(QStringLiteral("sTabSheetduyuru"), adet); });
+        arayuzde([&](AcilisArayuzu &a) { a.rozetYaz(QStringLiteral("sTabSheetduyuru"), adet); });
         double usd = 0, eur = 0;
         baglanti->KurlariAl(usd, eur);
-        shell::ArayuzdeCalistir([&] { m_arayuz->kurlariYaz(usd, eur, kurMetni(usd, eur, QLocale())); });
+        arayuzde([&](AcilisArayuzu &a) { a.kurlariYaz(usd, eur, kurMetni(usd, eur, QLocale())); });
     } catch (...) {
         m_acilisadet = 0;
     }
@@ -139,11 +151,11 @@ void AcilisGorevi::BalonlariAl()
         const auto tam = [&s](int i) { return i < int(s.size()) ? s[std::size_t(i)].toInt() : 0; };
         const int sepet = tam(0), yeni = tam(1), kampanya = tam(2);
         const int bakiye = s.size() > 4 ? shell::rozetDegeri(s[4].toDouble()) : 0;
-        shell::ArayuzdeCalistir([&] {
-            m_arayuz->rozetYaz(QStringLiteral("ssepet"), sepet);
-            m_arayuz->rozetYaz(QStringLiteral("syeniler"), yeni);
-            m_arayuz->rozetYaz(QStringLiteral("skampanyali"), kampanya);
-            m_arayuz->rozetYaz(QStringLiteral("sTabbakiyeler"), bakiye);
+        arayuzde([&](AcilisArayuzu &a) {
+            a.rozetYaz(QStringLiteral("ssepet"), sepet);
+            a.rozetYaz(QStringLiteral("syeniler"), yeni);
+            a.rozetYaz(QStringLiteral("skampanyali"), kampanya);
+            a.rozetYaz(QStringLiteral("sTabbakiyeler"), bakiye);
         });
     }
 }

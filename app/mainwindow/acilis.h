@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,7 +79,10 @@ bool bannerOku(QIODevice &akis, qint64 boyut, QByteArray &cikti);
 // is handed to the UI thread and waited for, so the steps keep their order.
 class AcilisGorevi {
 public:
-    AcilisGorevi(BaslikBilgisi baslik, std::shared_ptr<AcilisSunucusu> sunucu, AcilisArayuzu *arayuz);
+    // When `bekci` is given and goes away while the body runs, the remaining
+    // visible changes are dropped.
+    AcilisGorevi(BaslikBilgisi baslik, std::shared_ptr<AcilisSunucusu> sunucu, AcilisArayuzu *arayuz,
+                 QObject *bekci = nullptr);
 
     void calistir(); // body; lets errors of steps 1, 2 and 5 escape
     void BaslikBilgileriYaz();
@@ -91,7 +96,11 @@ public:
 private:
     BaslikBilgisi m_baslik;
     std::shared_ptr<AcilisSunucusu> m_sunucu;
+    void arayuzde(const std::function<void(AcilisArayuzu &)> &is);
+
     AcilisArayuzu *m_arayuz;
+    QPointer<QObject> m_bekci;
+    bool m_bekciVar = false;
     int m_acilisadet = 0;
 };
 

@@ -302,7 +302,7 @@ void TForm1::baslangicGoreviniBaslat()
     if (auto &h = form1Kancalari().acilisSunucusu)
         sunucu = h(*this);
     const BaslikBilgisi baslik{oturum.ADI, oturum.CariAdi, oturum.SaticiAdi, oturum.SaticiTelefon, oturum.SaticiMail};
-    auto gorev = std::make_shared<AcilisGorevi>(baslik, std::move(sunucu), static_cast<AcilisArayuzu *>(this));
+    auto gorev = std::make_shared<AcilisGorevi>(baslik, std::move(sunucu), static_cast<AcilisArayuzu *>(this), this);
     shell::Async([gorev] { gorev->calistir(); })
         .Await(
             [this, gorev] {
