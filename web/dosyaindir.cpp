@@ -2,6 +2,8 @@
 
 #include "web/setupdownloader.h"
 
+#include "app/shell/ortak.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -10,8 +12,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdio>
-#include <cstdlib>
 
 namespace varo::web {
 
@@ -113,9 +113,7 @@ void Tdosyaindir::endProcess()
         m_terminate(0);
         return;
     }
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::_Exit(0);
+    shell::SureciSonlandir(0);
 }
 
 } // namespace varo::web

@@ -1,5 +1,7 @@
 #include "web/setupdownloader.h"
 
+#include "app/shell/ortak.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -50,7 +52,10 @@ QUrl SetupDownloader::defaultUrl()
 
 QString SetupDownloader::defaultTargetPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') + kFileName;
+    QString folder = shell::BelgelerKlasoru();
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+    return folder + QLatin1Char('/') + kFileName;
 }
 
 QString SetupDownloader::progressText(qint64 read, qint64 length, const QLocale &locale)

@@ -1,11 +1,13 @@
 #include "app/login/girisform.h"
 
 #include "app/identity/identity.h"
+#include "app/shell/arkaplan.h"
+#include "app/shell/mesajkutusu.h"
+#include "app/shell/ortak.h"
 
 #include <QApplication>
 #include <QBitmap>
 #include <QCheckBox>
-#include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +17,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QValidator>
-#include <QtConcurrent/QtConcurrentRun>
 #include <memory>
 
 // The picture lives in a static library; make sure its resources are registered.
@@ -36,24 +37,12 @@ public:
     }
 };
 
-QString captionOf(MessageKind kind)
+void defaultMessage(const QString &text, MessageKind kind)
 {
-    switch (kind) {
-    case MessageKind::Uyari: return QStringLiteral("Uyarı");
-    case MessageKind::Hata: return QStringLiteral("Hata");
-    case MessageKind::Bilgi: return QStringLiteral("Bilgi");
-    }
-    return {};
-}
-
-void defaultMessage(QWidget *parent, const QString &text, MessageKind kind)
-{
-    const auto icon = kind == MessageKind::Hata ? QMessageBox::Critical
-                      : kind == MessageKind::Uyari ? QMessageBox::Warning
-                                                   : QMessageBox::Information;
-    QMessageBox box(icon, captionOf(kind), text, QMessageBox::Ok, parent);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("Tamam"));
-    box.exec();
+    const shell::MesajTuru tur = kind == MessageKind::Hata    ? shell::mtError
+                                 : kind == MessageKind::Uyari ? shell::mtWarning
+                                                              : shell::mtInformation;
+    shell::MesajKutusu(text, tur, {shell::mbOK}, shell::mbOK);
 }
 
 void defaultWarning(QWidget *parent, const QString &text)
@@ -250,51 +239,42 @@ void Tgirisform::Button1Click()
     m_button1->setText(QStringLiteral("Bağlanıyor..."));
     m_button1->setEnabled(false);
 
-    auto *watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
-        const QString i = watcher->result();
-        watcher->deleteLater();
-        m_button1->setText(QStringLiteral("Giriş!"));
-        Devamet(i);
-    });
+    // Closure state shared by body and completion: the external address.
+    auto i = std::make_shared<QString>();
     QPointer<Tgirisform> self(this);
-    watcher->setFuture(QtConcurrent::run([self] {
-        QMetaObject::invokeMethod(qApp, [self] {
+    shell::Async([self, i] {
+        shell::ArayuzeGonder([self] {
             if (self) {
                 self->m_animation->show();
                 self->m_animation->setAnimated(true);
             }
-        }, Qt::QueuedConnection);
-        return identity::DisIpAl();
-    }));
+        });
+        *i = identity::DisIpAl();
+    }).Await([this, i] {
+        m_button1->setText(QStringLiteral("Giriş!"));
+        Devamet(*i);
+    }, this);
 }
 
 void Tgirisform::Devamet(const QString &i)
 {
     m_stage = 2;
-    struct Result {
+    struct Durum {
         bool dogrusonuc = false;
         LoginAnswer answer;
     };
-    auto *watcher = new QFutureWatcher<Result>(this);
-    connect(watcher, &QFutureWatcher<Result>::finished, this, [this, watcher] {
-        const Result r = watcher->result();
-        watcher->deleteLater();
-        evaluate(r.dogrusonuc, r.answer);
-    });
+    auto durum = std::make_shared<Durum>();
     const LoginCall call = m_call;
     const QString idsi = m_idsi;
-    watcher->setFuture(QtConcurrent::run([call, idsi, i] {
-        Result r;
-        if (call) {
-            try {
-                r.dogrusonuc = call(idsi, i, r.answer);
-            } catch (...) {
-                r.dogrusonuc = false;
-            }
+    shell::Async([durum, call, idsi, i] {
+        if (!call)
+            return;
+        try {
+            durum->dogrusonuc = call(idsi, i, durum->answer);
+        } catch (...) {
+            durum->dogrusonuc = false;
         }
-        return r;
-    }));
+    }).Await([this, durum] { evaluate(durum->dogrusonuc, durum->answer); }, this);
 }
 
 void Tgirisform::evaluate(bool dogrusonuc, const LoginAnswer &answer)
@@ -308,7 +288,7 @@ void Tgirisform::evaluate(bool dogrusonuc, const LoginAnswer &answer)
     h.ayarKaydet = [this] { AyarKaydet(); };
     h.failure = [this](const QString &text, MessageKind kind) { failureReport(text, kind); };
     h.accept = [this] { m_stage = 0; accept(); };
-    h.terminate = [] { endProcess(0); };
+    h.terminate = [] { shell::SureciSonlandir(0); };
     m_lastOutcome = evaluateLogin(dogrusonuc, answer, m_adi->text(), m_sifre->text(), h);
     m_stage = 0;
     emit loginEvaluated(m_lastOutcome);
@@ -319,13 +299,13 @@ void Tgirisform::failureReport(const QString &text, MessageKind kind)
     if (m_mesaj)
         m_mesaj(text, kind);
     else
-        defaultMessage(this, text, kind);
+        defaultMessage(text, kind);
     m_button1->setEnabled(true);
     m_adi->selectAll();
     m_adi->setFocus();
 }
 
-void Tgirisform::Button2Click() { endProcess(0); }
+void Tgirisform::Button2Click() { shell::SureciSonlandir(0); }
 
 void Tgirisform::paintEvent(QPaintEvent *)
 {

@@ -2,6 +2,7 @@
 
 #include "app/identity/identity.h"
 #include "app/login/loginflow.h"
+#include "app/shell/mesajkutusu.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -191,15 +192,10 @@ void Tkullanicikayit::notify(const QString &text, MessageKind kind)
         m_mesaj(text, kind);
         return;
     }
-    const auto icon = kind == MessageKind::Hata ? QMessageBox::Critical
-                      : kind == MessageKind::Uyari ? QMessageBox::Warning
-                                                   : QMessageBox::Information;
-    const QString caption = kind == MessageKind::Hata    ? QStringLiteral("Hata")
-                            : kind == MessageKind::Uyari ? QStringLiteral("Uyarı")
-                                                         : QStringLiteral("Bilgi");
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, this);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("Tamam"));
-    box.exec();
+    const shell::MesajTuru tur = kind == MessageKind::Hata    ? shell::mtError
+                                 : kind == MessageKind::Uyari ? shell::mtWarning
+                                                              : shell::mtInformation;
+    shell::MesajKutusu(text, tur, {shell::mbOK}, shell::mbOK);
 }
 
 void Tkullanicikayit::Button2Click()

@@ -53,12 +53,6 @@ inline const QString kHataliGiris = QStringLiteral("Kullanıcı Adı ve Şifre H
 LoginOutcome evaluateLogin(bool callSucceeded, const LoginAnswer &answer,
                            const QString &adi, const QString &sifre, const LoginHooks &hooks);
 
-// Ends the process at once with the given code. Replaceable for tests.
-using Terminator = std::function<void(int code)>;
-void setTerminator(Terminator t);
-[[noreturn]] void terminateProcessNow(int code = 0);
-void endProcess(int code = 0); // calls the current terminator (may return in tests)
-
 // The remembered login, section "kullanici" of ayar.ini.
 struct RememberedLogin {
     QString isim;
@@ -69,15 +63,14 @@ struct RememberedLogin {
 class LoginSettings {
 public:
     explicit LoginSettings(QString iniPath);
-    // Default location: the settings folder of the program in the user's
-    // configuration folder.
+    // Default location: ayar.ini in the program's settings folder.
     static QString defaultIniPath();
     const QString &path() const { return m_path; }
     bool exists() const;
     // Values as the file has them; defaults for missing keys.
     RememberedLogin read() const;
-    // Writes all three keys whether or not the box is ticked; keeps anything
-    // else the file holds. Returns false when the file cannot be written.
+    // Writes all three keys whether or not the box is ticked. Returns false
+    // when the file cannot be written.
     bool write(const RememberedLogin &value) const;
 
 private:

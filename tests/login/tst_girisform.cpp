@@ -1,5 +1,6 @@
 #include "app/identity/identity.h"
 #include "app/login/girisform.h"
+#include "app/shell/ortak.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -215,10 +216,10 @@ void TstGirisForm::shapeAndVazgec()
     QTest::mouseRelease(&f, Qt::LeftButton, {}, QPoint(224, 280));
     QCOMPARE(f.pos(), start + QPoint(40, 30));
     int code = -1;
-    setTerminator([&](int c) { code = c; });
+    varo::shell::setSonlandirici([&](int c) { code = c; });
     f.findChild<QPushButton *>(QStringLiteral("Button2"))->click();
     QCOMPARE(code, 0);
-    setTerminator({});
+    varo::shell::setSonlandirici({});
 }
 
 QTEST_MAIN(TstGirisForm)

@@ -14,7 +14,6 @@ private slots:
     void evaluation();
     void settingsRoundTrip_data();
     void settingsRoundTrip();
-    void settingsKeepOtherSections();
     void settingsMissingFile();
 };
 
@@ -131,24 +130,6 @@ void TstLoginFlow::settingsRoundTrip()
     const QString text = QString::fromUtf8(f.readAll());
     QVERIFY2(text.contains(QStringLiteral("[kullanici]")), qPrintable(text));
     QVERIFY2(text.contains(line), qPrintable(text));
-}
-
-void TstLoginFlow::settingsKeepOtherSections()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ayar.ini"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[genel]\r\nx=1\r\n[KULLANICI]\r\nisim=ESKI\r\n");
-    f.close();
-    LoginSettings s(path);
-    QCOMPARE(s.read().isim, QStringLiteral("ESKI"));
-    QVERIFY(s.write({QStringLiteral("YENI"), QStringLiteral("P"), false}));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(f.readAll());
-    QVERIFY2(text.contains(QStringLiteral("[genel]\r\nx=1")), qPrintable(text));
-    QCOMPARE(text.count(QStringLiteral("isim=")), 1);
-    QCOMPARE(s.read().isim, QStringLiteral("YENI"));
 }
 
 void TstLoginFlow::settingsMissingFile()
