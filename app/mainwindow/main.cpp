@@ -1,3 +1,4 @@
+#include "app/identity/identity.h"
 #include "app/mainwindow/form1.h"
 
 #include <QApplication>
@@ -5,6 +6,9 @@
 
 int main(int argc, char **argv)
 {
+    // Lets set-up scripts register this computer with the server; no window.
+    if (const int rc = varo::identity::printComputerIdIfAsked(argc, argv); rc >= 0)
+        return rc;
     QApplication app(argc, argv);
     varo::mainwindow::TForm1 Form1;
     Form1.FormCreate();
