@@ -214,6 +214,7 @@ QDialog *mesajDialoguOlustur(const MesajIstegi &istek, QWidget *parent)
         p->setObjectName(QStringLiteral("dugme%1").arg(int(b)));
         p->setProperty("sonuc", dugmeSonucu(b));
         p->setAutoDefault(false);
+        p->setMinimumSize(80, 28);
         const int sonuc = dugmeSonucu(b);
         QObject::connect(p, &QPushButton::clicked, d, [d, sonuc] { d->done(sonuc); });
         dugmeler.insert(b, p);
