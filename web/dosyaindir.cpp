@@ -109,11 +109,12 @@ void Tdosyaindir::indir()
 
 void Tdosyaindir::endProcess()
 {
-    if (m_terminate) {
+    if (m_terminate)
         m_terminate(0);
-        return;
-    }
-    shell::SureciSonlandir(0);
+    else
+        shell::SureciSonlandir(0);
+    // Only reached where ending the process has been replaced (tests).
+    reject();
 }
 
 } // namespace varo::web
