@@ -3,6 +3,7 @@
 #include "app/shell/arkaplan.h"
 #include "app/shell/mesajkutusu.h"
 #include "app/shell/ortak.h"
+#include "app/shell/tema.h"
 
 #include <QBuffer>
 #include <QCloseEvent>
@@ -425,6 +426,9 @@ void TstForm1::baslangicGorevi()
         ++reklam;
         return std::nullopt;
     };
+    // A look can be chosen for a visual check of the saved picture.
+    if (const QString tema = qEnvironmentVariable("VARO_FORM1_TEMA"); !tema.isEmpty())
+        qApp->setStyleSheet(shell::stilSayfasi(tema));
     TForm1 f;
     f.oturum.ADI = QStringLiteral("AHMET");
     f.oturum.CariAdi = QStringLiteral("ORNEK OTO");
