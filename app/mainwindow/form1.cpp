@@ -367,7 +367,7 @@ void TForm1::kayanYaziYukle(const QString &metin)
         m_kayanYedek = new QLabel(Panel5);
         m_kayanYedek->setObjectName(QStringLiteral("kayanyaziYedek"));
         m_kayanYedek->setTextFormat(Qt::RichText);
-        auto *l = new QHBoxLayout(Panel5);
+        QLayout *l = Panel5->layout() ? Panel5->layout() : new QHBoxLayout(Panel5);
         l->addWidget(m_kayanYedek);
     }
     m_kayanYedek->setText(metin);
