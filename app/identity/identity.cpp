@@ -1,5 +1,6 @@
 #include "app/identity/identity.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <atomic>
 #include <cstdio>
@@ -63,7 +64,8 @@ IdentitySources &currentSources()
 SerialMap parseSerialMap(const QString &text)
 {
     SerialMap map;
-    for (const QString &pair : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    static const QRegularExpression separators(QStringLiteral("[;,]"));
+    for (const QString &pair : text.split(separators, Qt::SkipEmptyParts)) {
         const qsizetype eq = pair.indexOf(QLatin1Char('='));
         if (eq <= 0)
             continue;

@@ -141,6 +141,15 @@ void TstIdentity::fixedSerialMapping()
 {
     const SerialMap map = parseSerialMap(QStringLiteral("S1ABCDEFGHIJKLM=100200300400; S2ABCDEFGHIJKLM = 100200300400;broken;=x"));
     QCOMPARE(map.size(), 2);
+    QCOMPARE(parseSerialMap(QStringLiteral("A1=X,B2=Y")).size(), 2);
+    // The build setting's map, whatever it holds, is applied by the plain call.
+    for (auto it = fixedSerials().cbegin(); it != fixedSerials().cend(); ++it) {
+        FakeSources f;
+        f.wmi = it.key();
+        setIdentitySources(&f);
+        QCOMPARE(BilgisayarIdAl(), it.value());
+        setIdentitySources(nullptr);
+    }
     FakeSources s;
     s.wmi = QStringLiteral(" s2abcdefghijklm");
     QCOMPARE(BilgisayarIdAl(s, map), QStringLiteral("100200300400"));
