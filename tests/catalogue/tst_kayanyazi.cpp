@@ -1,0 +1,193 @@
+#include "catalogue/kayanyazi.h"
+#include "catalogue/kayanyazimetni.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QtTest>
+
+using namespace varo::katalog;
+
+namespace {
+
+QFont temelYazi()
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSize(20);
+    return f;
+}
+
+// The format of the text run that holds the given word.
+QTextCharFormat bicimi(const QTextDocument &doc, const QString &kelime)
+{
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().text().contains(kelime))
+                return it.fragment().charFormat();
+    return {};
+}
+
+}  // namespace
+
+class TstKayanYazi : public QObject {
+    Q_OBJECT
+private slots:
+    void duzMetin_data()
+    {
+        QTest::addColumn<QString>("isaretli");
+        QTest::addColumn<QString>("duz");
+        QTest::newRow("tags go, text stays") << QStringLiteral("<b>Yeni</b> <i>ürün</i>") << QStringLiteral("Yeni ürün");
+        QTest::newRow("blanks collapse") << QStringLiteral("  a \n\t b  ") << QStringLiteral("a b ");
+        QTest::newRow("entities") << QStringLiteral("A&amp;B &lt;3&gt; &#65;&#x42;") << QStringLiteral("A&B <3> AB");
+        QTest::newRow("unknown entity kept") << QStringLiteral("a &zz; b") << QStringLiteral("a &zz; b");
+        QTest::newRow("unknown tag dropped") << QStringLiteral("<blink>x</blink>y") << QStringLiteral("xy");
+        QTest::newRow("lone angle") << QStringLiteral("3 < 4") << QStringLiteral("3 < 4");
+        QTest::newRow("comment") << QStringLiteral("a<!-- x -->b") << QStringLiteral("ab");
+    }
+    void duzMetin()
+    {
+        QFETCH(QString, isaretli);
+        QFETCH(QString, duz);
+        const auto doc = kayanYaziBelgesi(isaretli, temelYazi());
+        QCOMPARE(doc->toPlainText(), duz);
+        QCOMPARE(doc->blockCount(), 1);
+    }
+
+    void bicimler_data()
+    {
+        QTest::addColumn<QString>("isaretli");
+        QTest::addColumn<QString>("kelime");
+        QTest::addColumn<bool>("kalin");
+        QTest::addColumn<bool>("egik");
+        QTest::addColumn<bool>("alticizili");
+        QTest::addColumn<bool>("ustucizili");
+        QTest::addColumn<double>("punto");
+        QTest::addColumn<int>("dikey");
+        using V = QTextCharFormat::VerticalAlignment;
+        QTest::newRow("bold") << "<B>xx</B>yy" << "xx" << true << false << false << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("bold closed") << "<B>xx</B>yy" << "yy" << false << false << false << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("strong, lower case") << "<strong>xx</strong>" << "xx" << true << false << false << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("italic") << "<I>xx</I>" << "xx" << false << true << false << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("underline") << "<U>xx</U>" << "xx" << false << false << true << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("strike") << "<S>xx</S>" << "xx" << false << false << false << true << 20.0 << int(V::AlignNormal);
+        QTest::newRow("strike long") << "<STRIKE>xx</STRIKE>" << "xx" << false << false << false << true << 20.0 << int(V::AlignNormal);
+        QTest::newRow("sup") << "a<SUP>xx</SUP>" << "xx" << false << false << false << false << 14.0 << int(V::AlignTop);
+        QTest::newRow("sub") << "a<SUB>xx</SUB>" << "xx" << false << false << false << false << 14.0 << int(V::AlignBottom);
+        QTest::newRow("small") << "<SMALL>xx</SMALL>" << "xx" << false << false << false << false << 15.0 << int(V::AlignNormal);
+        QTest::newRow("big") << "<BIG>xx</BIG>" << "xx" << false << false << false << false << 25.0 << int(V::AlignNormal);
+        QTest::newRow("size in points") << "<FONT SIZE=30>xx</FONT>" << "xx" << false << false << false << false << 30.0 << int(V::AlignNormal);
+        QTest::newRow("size plus") << "<FONT SIZE=\"+4\">xx</FONT>" << "xx" << false << false << false << false << 24.0 << int(V::AlignNormal);
+        QTest::newRow("size minus") << "<FONT SIZE='-6'>xx</FONT>" << "xx" << false << false << false << false << 14.0 << int(V::AlignNormal);
+        QTest::newRow("relative to big") << "<BIG><FONT SIZE=+5>xx</FONT></BIG>" << "xx" << false << false << false << false << 30.0 << int(V::AlignNormal);
+        QTest::newRow("nested closes in order") << "<B><I>xx</I>yy</B>" << "yy" << true << false << false << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("unclosed runs to the end") << "<U>xx yy" << "yy" << false << false << true << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("stray closing ignored") << "</B>xx" << "xx" << false << false << false << false << 20.0 << int(V::AlignNormal);
+        QTest::newRow("bad size ignored") << "<FONT SIZE=abc>xx</FONT>" << "xx" << false << false << false << false << 20.0 << int(V::AlignNormal);
+    }
+    void bicimler()
+    {
+        QFETCH(QString, isaretli);
+        QFETCH(QString, kelime);
+        const auto doc = kayanYaziBelgesi(isaretli, temelYazi());
+        const QTextCharFormat f = bicimi(*doc, kelime);
+        QTEST(f.fontWeight() >= QFont::Bold, "kalin");
+        QTEST(f.fontItalic(), "egik");
+        QTEST(f.fontUnderline(), "alticizili");
+        QTEST(f.fontStrikeOut(), "ustucizili");
+        QTEST(f.fontPointSize(), "punto");
+        QTEST(int(f.verticalAlignment()), "dikey");
+    }
+
+    void fontNitelikleri_data()
+    {
+        QTest::addColumn<QString>("isaretli");
+        QTest::addColumn<QString>("aile");
+        QTest::addColumn<QColor>("renk");
+        QTest::addColumn<QColor>("zemin");
+        QTest::newRow("face and colours")
+            << "<FONT FACE=\"Courier New\" COLOR=\"#FF0000\" BGCOLOR=yellow>xx</FONT>"
+            << "Courier New" << QColor(Qt::red) << QColor(Qt::yellow);
+        QTest::newRow("colour without hash") << "<font color=00FF00>xx</font>" << "Arial" << QColor(Qt::green) << QColor();
+        QTest::newRow("bad colour ignored") << "<font color=nonsense>xx</font>" << "Arial" << QColor() << QColor();
+    }
+    void fontNitelikleri()
+    {
+        QFETCH(QString, isaretli);
+        QFETCH(QString, aile);
+        QFETCH(QColor, renk);
+        QFETCH(QColor, zemin);
+        const auto doc = kayanYaziBelgesi(isaretli, temelYazi());
+        const QTextCharFormat f = bicimi(*doc, QStringLiteral("xx"));
+        QCOMPARE(f.fontFamilies().toStringList().value(0), aile);
+        if (renk.isValid())
+            QCOMPARE(f.foreground().color(), renk);
+        else
+            QVERIFY(f.foreground().style() == Qt::NoBrush);
+        if (zemin.isValid())
+            QCOMPARE(f.background().color(), zemin);
+        else
+            QVERIFY(f.background().style() == Qt::NoBrush);
+    }
+
+    void baglantiVeResim()
+    {
+        const auto doc = kayanYaziBelgesi(
+            QStringLiteral("<A HREF=\"http://ornek/kampanya\">buraya</A> "
+                           "<IMG SRC=\"logo.png\" WIDTH=40 HEIGHT=20 HSPACE=3 VSPACE=2>"),
+            temelYazi());
+        const QTextCharFormat a = bicimi(*doc, QStringLiteral("buraya"));
+        QVERIFY(a.isAnchor());
+        QCOMPARE(a.anchorHref(), QStringLiteral("http://ornek/kampanya"));
+
+        bool resimVar = false;
+        for (auto it = doc->begin().begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (f.isImageFormat()) {
+                const QTextImageFormat r = f.toImageFormat();
+                QCOMPARE(r.name(), QStringLiteral("logo.png"));
+                QCOMPARE(r.width(), 40.0);
+                QCOMPARE(r.height(), 20.0);
+                resimVar = true;
+            }
+        }
+        QVERIFY(resimVar);
+    }
+
+    // Setting the text lays it out once; ticks only move it.
+    void kaydirma()
+    {
+        KayanYazi k;
+        k.resize(300, 50);
+        k.setHiz(3, 5);
+        k.KayanYaziGoster(QStringLiteral("   "));
+        QVERIFY(k.bos());
+        QVERIFY(k.calisiyor());
+
+        k.KayanYaziGoster(QStringLiteral("<b>Duyuru</b> <a href=\"x:1\">bak</a>"));
+        QVERIFY(!k.bos());
+        QVERIFY(k.calisiyor());
+        QCOMPARE(k.kayma(), 0.0);
+        const qint64 anahtar = k.resimAnahtari();
+        QTRY_VERIFY(k.kayma() >= 30.0);
+        QCOMPARE(k.resimAnahtari(), anahtar);
+
+        k.durdur();
+        const qreal durdu = k.kayma();
+        QTest::qWait(30);
+        QCOMPARE(k.kayma(), durdu);
+    }
+
+    void resimSeridi()
+    {
+        ResimSeridi r;
+        QVERIFY(r.calisiyor());
+        QCOMPARE(r.objectName(), QStringLiteral("RealTimeMarquee1"));
+        QPixmap p(20, 10);
+        p.fill(Qt::red);
+        r.setResim(p);
+        QCOMPARE(r.resim().size(), QSize(20, 10));
+    }
+};
+
+QTEST_MAIN(TstKayanYazi)
+#include "tst_kayanyazi.moc"
