@@ -1,5 +1,6 @@
 #include "app/identity/identity.h"
 #include "app/mainwindow/form1.h"
+#include "catalogue/altpaneller.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -10,6 +11,12 @@ int main(int argc, char **argv)
     if (const int rc = varo::identity::printComputerIdIfAsked(argc, argv); rc >= 0)
         return rc;
     QApplication app(argc, argv);
+    auto &kancalar = varo::mainwindow::form1Kancalari();
+    kancalar.kurulumlar.push_back([](varo::mainwindow::TForm1 &f) {
+        varo::katalog::durumAciklamasiKur(f.Panel3);
+        varo::katalog::kayanPanelKur(f.Panel5);
+    });
+    kancalar.kayanYaziYukle = [](varo::mainwindow::TForm1 &f, const QString &t) { varo::katalog::KayanYaziGoster(&f, t); };
     varo::mainwindow::TForm1 Form1;
     Form1.FormCreate();
     // Fills the screen also where no window manager maximizes windows.
