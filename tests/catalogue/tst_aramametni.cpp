@@ -1,5 +1,8 @@
 #include "catalogue/aramametni.h"
 #include "catalogue/vitrin.h"
+#include "catalogue/resimokuma.h"
+
+#include <QBuffer>
 
 #include <QtTest>
 
@@ -85,6 +88,31 @@ private slots:
             QCOMPARE(out, baytlar);
         else
             QCOMPARE(out, QByteArray("untouched"));
+    }
+
+    void resim_data()
+    {
+        QTest::addColumn<int>("gonderilen");
+        QTest::addColumn<qint64>("boy");
+        QTest::addColumn<bool>("gecerli");
+        QTest::newRow("exact, several blocks") << 2500 << qint64(2500) << true;
+        QTest::newRow("exact multiple of a block") << 2048 << qint64(2048) << true;
+        QTest::newRow("short transfer") << 1000 << qint64(2500) << false;
+        QTest::newRow("longer than announced") << 3000 << qint64(2048) << false;
+        QTest::newRow("announced zero") << 100 << qint64(0) << false;
+    }
+    void resim()
+    {
+        QFETCH(int, gonderilen);
+        QFETCH(qint64, boy);
+        QByteArray veri(gonderilen, 'x');
+        QBuffer b(&veri);
+        b.open(QIODevice::ReadOnly);
+        b.seek(10);  // read from the start whatever the stream's position
+        QByteArray out;
+        QTEST(stokResmiOku(b, boy, &out), "gecerli");
+        if (out.size())
+            QCOMPARE(out, veri);
     }
 
     void genislik_data()
