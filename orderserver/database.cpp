@@ -1,0 +1,267 @@
+#include "orderserver/database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QThread>
+#include <QUrl>
+#include <QUuid>
+
+namespace varo::orderserver {
+
+namespace {
+
+struct Migration {
+    int version;
+    const char *sqlite;
+    const char *postgres;  // nullptr: same text as for SQLite
+};
+
+// Money and quantities are double precision; the client works in doubles and
+// rounds to two decimals itself. Dates are ISO texts (yyyy-MM-dd) and times
+// hh:mm:ss, so both engines sort and compare them alike.
+const char *const kSchemaV1 = R"SQL(
+CREATE TABLE satici (saticino INTEGER PRIMARY KEY, adi TEXT NOT NULL, mail TEXT NOT NULL DEFAULT '', telefon TEXT NOT NULL DEFAULT '');
+CREATE TABLE cari (carino INTEGER PRIMARY KEY, carikod TEXT NOT NULL UNIQUE, cariadi TEXT NOT NULL,
+  adres1 TEXT NOT NULL DEFAULT '', adres2 TEXT NOT NULL DEFAULT '', ilce TEXT NOT NULL DEFAULT '', sehir TEXT NOT NULL DEFAULT '',
+  ulke TEXT NOT NULL DEFAULT 'TÜRKİYE', tel1 TEXT NOT NULL DEFAULT '', tel2 TEXT NOT NULL DEFAULT '', gsm TEXT NOT NULL DEFAULT '',
+  fax1 TEXT NOT NULL DEFAULT '', fax2 TEXT NOT NULL DEFAULT '', vergidairesi TEXT NOT NULL DEFAULT '', vergino TEXT NOT NULL DEFAULT '',
+  yetkili TEXT NOT NULL DEFAULT '', email TEXT NOT NULL DEFAULT '', anagrup TEXT NOT NULL DEFAULT '', altgrup TEXT NOT NULL DEFAULT '',
+  ozelkod TEXT NOT NULL DEFAULT '', iskonto DOUBLE PRECISION NOT NULL DEFAULT 0, vade INTEGER NOT NULL DEFAULT 30,
+  saticino INTEGER REFERENCES satici(saticino), sube TEXT NOT NULL DEFAULT 'MERKEZ');
+CREATE TABLE kullanici (sirano INTEGER PRIMARY KEY, adi TEXT NOT NULL UNIQUE, sifre TEXT NOT NULL, musteritipi INTEGER NOT NULL,
+  aktif INTEGER NOT NULL DEFAULT 1, carino INTEGER NOT NULL REFERENCES cari(carino), saticino INTEGER REFERENCES satici(saticino),
+  mail TEXT NOT NULL DEFAULT '', surum INTEGER NOT NULL DEFAULT 5);
+CREATE TABLE bilgisayar (bilgisayarid TEXT PRIMARY KEY, kullanici INTEGER NOT NULL REFERENCES kullanici(sirano));
+CREATE TABLE stok (stokno INTEGER PRIMARY KEY, kod TEXT NOT NULL, finishkod TEXT NOT NULL, barkod TEXT NOT NULL,
+  barkodno INTEGER NOT NULL DEFAULT 0, oem1 TEXT NOT NULL DEFAULT '', oem2 TEXT NOT NULL DEFAULT '', oem3 TEXT NOT NULL DEFAULT '',
+  oem4 TEXT NOT NULL DEFAULT '', ureticikodu TEXT NOT NULL DEFAULT '', adi TEXT NOT NULL, digeradi TEXT NOT NULL DEFAULT '',
+  birim TEXT NOT NULL DEFAULT 'ADET', marka TEXT NOT NULL DEFAULT '', model TEXT NOT NULL DEFAULT '', anagrup TEXT NOT NULL DEFAULT '',
+  altgrup TEXT NOT NULL DEFAULT '', ozelkod TEXT NOT NULL DEFAULT '', dpkod TEXT NOT NULL DEFAULT '', pkod TEXT NOT NULL DEFAULT '',
+  kdv DOUBLE PRECISION NOT NULL DEFAULT 18, listefiyati DOUBLE PRECISION NOT NULL, maliyet DOUBLE PRECISION NOT NULL DEFAULT 0,
+  maliyetkur TEXT NOT NULL DEFAULT 'TL', yeni INTEGER NOT NULL DEFAULT 0, kampanya INTEGER NOT NULL DEFAULT 0,
+  kampanyafiyat DOUBLE PRECISION NOT NULL DEFAULT 0, durum INTEGER NOT NULL DEFAULT 1, kalan DOUBLE PRECISION NOT NULL DEFAULT 0,
+  alinansiparis DOUBLE PRECISION NOT NULL DEFAULT 0, verilensiparis DOUBLE PRECISION NOT NULL DEFAULT 0,
+  numaralar TEXT NOT NULL, arama TEXT NOT NULL);
+CREATE TABLE varoliste (sirano INTEGER PRIMARY KEY, kod TEXT NOT NULL, aciklama TEXT NOT NULL, fiyat DOUBLE PRECISION NOT NULL,
+  kdv DOUBLE PRECISION NOT NULL DEFAULT 18, arama TEXT NOT NULL);
+CREATE TABLE teslim (id INTEGER PRIMARY KEY, adi TEXT NOT NULL);
+CREATE TABLE kargotipi (id INTEGER PRIMARY KEY, adi TEXT NOT NULL);
+CREATE TABLE kargofirma (sirano INTEGER PRIMARY KEY, tip INTEGER NOT NULL REFERENCES kargotipi(id), adi TEXT NOT NULL, uyari TEXT NOT NULL DEFAULT '');
+CREATE TABLE sepet (sirano %PK%, carino INTEGER NOT NULL REFERENCES cari(carino), stokno INTEGER NOT NULL REFERENCES stok(stokno),
+  barkod TEXT NOT NULL, stokadi TEXT NOT NULL, miktar DOUBLE PRECISION NOT NULL, kdv DOUBLE PRECISION NOT NULL,
+  fiyat DOUBLE PRECISION NOT NULL, indirim DOUBLE PRECISION NOT NULL, verenid INTEGER NOT NULL, sec INTEGER NOT NULL DEFAULT 1,
+  tarih TEXT NOT NULL, saat TEXT NOT NULL);
+CREATE INDEX sepet_cari ON sepet(carino);
+CREATE TABLE siparis (sirano %PK%, carino INTEGER NOT NULL REFERENCES cari(carino), tarih TEXT NOT NULL, saat TEXT NOT NULL,
+  durum INTEGER NOT NULL DEFAULT 0, teslimid INTEGER NOT NULL, kargoid INTEGER NOT NULL, kargofirma INTEGER NOT NULL,
+  aciklama TEXT NOT NULL DEFAULT '', verenid INTEGER NOT NULL, bizimmesaj TEXT NOT NULL DEFAULT '', saticinotu TEXT NOT NULL DEFAULT '');
+CREATE INDEX siparis_cari ON siparis(carino);
+CREATE TABLE siparissatir (sirano %PK%, siparisno INTEGER NOT NULL REFERENCES siparis(sirano), stokno INTEGER NOT NULL REFERENCES stok(stokno),
+  barkod TEXT NOT NULL, stokadi TEXT NOT NULL, miktar DOUBLE PRECISION NOT NULL, teslimedilen DOUBLE PRECISION NOT NULL DEFAULT 0,
+  kdv DOUBLE PRECISION NOT NULL, fiyat DOUBLE PRECISION NOT NULL, indirim DOUBLE PRECISION NOT NULL, verenid INTEGER NOT NULL,
+  sepetsirano INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX siparissatir_siparis ON siparissatir(siparisno);
+CREATE INDEX siparissatir_stok ON siparissatir(stokno);
+CREATE TABLE hareket (idno %PK%, carino INTEGER NOT NULL REFERENCES cari(carino), tarih TEXT NOT NULL, vade TEXT NOT NULL,
+  evrakno TEXT NOT NULL, turadi TEXT NOT NULL, aciklama TEXT NOT NULL DEFAULT '', borc DOUBLE PRECISION NOT NULL DEFAULT 0,
+  alacak DOUBLE PRECISION NOT NULL DEFAULT 0, saticino INTEGER);
+CREATE INDEX hareket_cari ON hareket(carino, tarih);
+CREATE TABLE faturasatir (sirano %PK%, idno INTEGER NOT NULL REFERENCES hareket(idno), stokno INTEGER NOT NULL,
+  miktar DOUBLE PRECISION NOT NULL, fiyat DOUBLE PRECISION NOT NULL, indirim DOUBLE PRECISION NOT NULL, kdv DOUBLE PRECISION NOT NULL);
+CREATE INDEX faturasatir_idno ON faturasatir(idno);
+CREATE TABLE duyuru (sirano INTEGER PRIMARY KEY, baslik TEXT NOT NULL, arama TEXT NOT NULL, resim TEXT NOT NULL DEFAULT '', acilis INTEGER NOT NULL DEFAULT 1);
+CREATE TABLE ayar (anahtar TEXT PRIMARY KEY, deger TEXT NOT NULL);
+CREATE TABLE postakutusu (sirano %PK%, zaman TEXT NOT NULL, bilgisayarid TEXT NOT NULL, baslik TEXT NOT NULL, govde TEXT NOT NULL, gonderildi INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE dosya (sirano INTEGER PRIMARY KEY, adi TEXT NOT NULL, aciklama TEXT NOT NULL DEFAULT '');
+)SQL";
+
+// Search index: trigram full text on SQLite, pg_trgm on PostgreSQL.
+const char *const kSearchSqlite = R"SQL(
+CREATE VIRTUAL TABLE stok_ara USING fts5(arama, content='stok', content_rowid='stokno', tokenize='trigram');
+CREATE TRIGGER stok_ara_ai AFTER INSERT ON stok BEGIN INSERT INTO stok_ara(rowid, arama) VALUES (new.stokno, new.arama); END;
+CREATE TRIGGER stok_ara_ad AFTER DELETE ON stok BEGIN INSERT INTO stok_ara(stok_ara, rowid, arama) VALUES ('delete', old.stokno, old.arama); END;
+CREATE TRIGGER stok_ara_au AFTER UPDATE OF arama ON stok BEGIN INSERT INTO stok_ara(stok_ara, rowid, arama) VALUES ('delete', old.stokno, old.arama); INSERT INTO stok_ara(rowid, arama) VALUES (new.stokno, new.arama); END;
+)SQL";
+const char *const kSearchPostgres = R"SQL(
+CREATE EXTENSION IF NOT EXISTS pg_trgm;
+CREATE INDEX stok_arama_trgm ON stok USING gin (arama gin_trgm_ops);
+)SQL";
+
+const Migration kMigrations[] = {
+    {1, kSchemaV1, nullptr},
+    {2, kSearchSqlite, kSearchPostgres},
+};
+
+QStringList statements(const QString &script)
+{
+    // Statements end with ";" at a line end; trigger bodies keep theirs inside a line.
+    QStringList out;
+    QString cur;
+    for (const QString &line : script.split(QLatin1Char('\n'))) {
+        if (line.trimmed().isEmpty())
+            continue;
+        cur += line + QLatin1Char('\n');
+        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+            out << cur.trimmed();
+            cur.clear();
+        }
+    }
+    if (!cur.trimmed().isEmpty())
+        out << cur.trimmed();
+    return out;
+}
+
+}  // namespace
+
+Database::Database(DbConfig config)
+    : m_config(std::move(config)),
+      m_prefix(QStringLiteral("varo-") + QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('-'))
+{
+}
+
+Database::~Database()
+{
+    std::lock_guard lock(m_mutex);
+    // Connections of finished worker threads cannot be touched from here;
+    // removing them closes them.
+    for (const QString &name : m_names)
+        QSqlDatabase::removeDatabase(name);
+}
+
+QSqlDatabase Database::connection()
+{
+    const QString name = m_prefix + QString::number(quintptr(QThread::currentThreadId()));
+    if (QSqlDatabase::contains(name)) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen())
+            return db;
+        if (db.open())
+            return db;
+        throw DbError("database: " + db.lastError().text().toStdString());
+    }
+    QSqlDatabase db;
+    if (isPostgres()) {
+        const QUrl url(m_config.postgresUrl);
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(url.host().isEmpty() ? QStringLiteral("127.0.0.1") : url.host());
+        db.setPort(url.port(5432));
+        db.setDatabaseName(url.path().mid(1));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+    } else {
+        QFileInfo fi(m_config.sqliteFile);
+        QDir().mkpath(fi.absolutePath());
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_config.sqliteFile);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_names.push_back(name);
+    }
+    if (!db.open())
+        throw DbError("database: " + db.lastError().text().toStdString());
+    if (!isPostgres()) {
+        exec(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
+        exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+    }
+    return db;
+}
+
+int Database::schemaVersion()
+{
+    QSqlDatabase db = connection();
+    exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS surum (versiyon INTEGER NOT NULL)"));
+    const QVariant v = scalar(db, QStringLiteral("SELECT MAX(versiyon) FROM surum"));
+    return v.isNull() ? 0 : v.toInt();
+}
+
+int Database::migrate()
+{
+    QSqlDatabase db = connection();
+    int version = schemaVersion();
+    for (const Migration &m : kMigrations) {
+        if (m.version <= version)
+            continue;
+        QString script = QString::fromUtf8(isPostgres() && m.postgres ? m.postgres : m.sqlite);
+        script.replace(QStringLiteral("%PK%"), isPostgres() ? QStringLiteral("SERIAL PRIMARY KEY")
+                                                            : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"));
+        Transaction tx(db);
+        // Two servers starting on one empty PostgreSQL database must not both migrate.
+        if (isPostgres())
+            exec(db, QStringLiteral("SELECT pg_advisory_xact_lock(90950)"));
+        if (schemaVersion() >= m.version)
+            continue;
+        for (const QString &st : statements(script))
+            exec(db, st);
+        exec(db, QStringLiteral("INSERT INTO surum (versiyon) VALUES (?)"), {m.version});
+        tx.commit();
+        version = m.version;
+    }
+    return version;
+}
+
+bool Database::isEmpty()
+{
+    QSqlDatabase db = connection();
+    return scalar(db, QStringLiteral("SELECT COUNT(*) FROM kullanici")).toInt() == 0
+        && scalar(db, QStringLiteral("SELECT COUNT(*) FROM stok")).toInt() == 0;
+}
+
+QSqlQuery exec(QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DbError("sql: " + q.lastError().text().toStdString());
+    // A null QString would be stored as NULL; texts here are never NULL.
+    for (const QVariant &v : values)
+        q.addBindValue(v.typeId() == QMetaType::QString && v.toString().isNull() ? QVariant(QStringLiteral("")) : v);
+    if (!q.exec())
+        throw DbError("sql: " + q.lastError().text().toStdString());
+    return q;
+}
+
+QVariant scalar(QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q = exec(db, sql, values);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+// SQLite: a transaction that reads before it writes must take the write lock
+// at its start (IMMEDIATE); upgrading a read lock later fails at once with
+// "database is locked" instead of waiting for the other writer.
+Transaction::Transaction(QSqlDatabase db) : m_db(db), m_sqlite(db.driverName() == QLatin1String("QSQLITE"))
+{
+    if (m_sqlite) {
+        exec(m_db, QStringLiteral("BEGIN IMMEDIATE"));
+    } else if (!m_db.transaction()) {
+        throw DbError("transaction: " + m_db.lastError().text().toStdString());
+    }
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    if (m_sqlite) {
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK"));
+    } else {
+        m_db.rollback();
+    }
+}
+
+void Transaction::commit()
+{
+    if (m_sqlite)
+        exec(m_db, QStringLiteral("COMMIT"));
+    else if (!m_db.commit())
+        throw DbError("commit: " + m_db.lastError().text().toStdString());
+    m_done = true;
+}
+
+}  // namespace varo::orderserver
