@@ -1,0 +1,141 @@
+#include "catalogue/katalog.h"
+
+#include "app/shell/cerceve.h"
+#include "app/shell/mesajkutusu.h"
+#include "basket/sepetdeposu.h"
+#include "catalogue/stokayarinti.h"
+#include "catalogue/stoksekmesi.h"
+#include "protocol/dataset.h"
+
+#include <exception>
+
+namespace varo::katalog {
+
+namespace {
+
+QString hataYazisi(const std::exception_ptr &e)
+{
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception &x) {
+        return QString::fromUtf8(x.what());
+    } catch (...) {
+        return QStringLiteral("Bilinmeyen hata");
+    }
+}
+
+}  // namespace
+
+Katalog::Katalog(const KatalogYeri &yer, KatalogSunucusu sunucu, std::function<Oturum()> oturum, QObject *parent)
+    : QObject(parent), m_yer(yer), m_sunucu(std::move(sunucu)), m_oturum(std::move(oturum))
+{
+    sepetDeposu = new sepet::SepetDeposu(this);
+    sepetDeposu->sepetVer = m_sunucu.sepetVer;
+
+    StokSekmesiIslemleri is;
+    is.stokAraVaro = m_sunucu.stokAraVaro;
+    is.sepet = [this] { return sepetDeposu->sepet; };
+    is.sepetiYenile = [this] { SepetiYenile(); };
+    is.stoktanSepeteEkle = [this](int n) { StoktanSepeteEkle(n); };
+    is.sepetSatiriDegistir = [this](int s) { SepetSatiriDegistir(s); };
+    stokSekmesi = new StokSekmesi({yer.aramaCubugu, yer.sayfalar, yer.sstoklistesi, yer.gifstokara}, is, this);
+
+    yeniler = new UrunVitrini(UrunVitrini::Yeniler, yer.syeniler, yer.gifyeniler, this);
+    yeniler->yukle = m_sunucu.varoYenilerVer;
+    yeniler->ciftTiklandi = [this](int n) { vitrindenSec(yeniler, n, false); };
+    kampanya = new UrunVitrini(UrunVitrini::Kampanya, yer.skampanyali, yer.gifkampanyali, this);
+    kampanya->yukle = m_sunucu.varoKampanyaliVer;
+    kampanya->ciftTiklandi = [this](int n) { vitrindenSec(kampanya, n, true); };
+
+    duyurular = new DuyuruVitrini(yer.sTabSheetduyuru, yer.gifduyuru, this);
+    duyurular->yukle = m_sunucu.acilisEkranlarVer;
+    duyurular->kampanyayaGit = [this] {
+        if (m_yer.sayfalar && m_yer.skampanyali)
+            m_yer.sayfalar->setActivePage(m_yer.skampanyali);
+    };
+    duyurular->yenilereGit = [this] {
+        if (m_yer.sayfalar && m_yer.syeniler)
+            m_yer.sayfalar->setActivePage(m_yer.syeniler);
+    };
+    duyurular->ara = [this](const QString &t) { stokSekmesi->metniAra(t); };
+
+    dialogCalistir = [](Tstokayarinti &d) { return d.exec(); };
+}
+
+Katalog::~Katalog() = default;
+
+void Katalog::SepetiYenile()
+{
+    if (sepetDeposu->SepetiYenile()) {
+        if (m_yer.ssepet)
+            m_yer.ssepet->setBagTag(sepetDeposu->satirSayisi());
+    }
+}
+
+void Katalog::vitrindenSec(UrunVitrini *v, int stokno, bool kampanyadan)
+{
+    DataSet *s = sepetDeposu->sepet;
+    if (!s->isActive())
+        SepetiYenile();
+    v->veri->locate(QStringLiteral("STOK_STOKNO"), stokno);
+    if (s->isActive() && s->findField(QStringLiteral("STOKNO")) && s->locate(QStringLiteral("STOKNO"), stokno)) {
+        SepetSatiriDegistir(int(s->fieldByName(QStringLiteral("SIRANO"))->asInteger()));
+        return;
+    }
+    if (kampanyadan)
+        KampanyadanSepeteEkle(stokno);
+    else
+        YenilerdenSepeteEkle(stokno);
+}
+
+void Katalog::StoktanSepeteEkle(int) { dialogla(stoktanDoldur(*stokSekmesi->stok, m_oturum()), stokSekmesi->stok); }
+void Katalog::YenilerdenSepeteEkle(int) { dialogla(yenilerdenDoldur(*yeniler->veri, m_oturum()), yeniler->veri); }
+void Katalog::KampanyadanSepeteEkle(int) { dialogla(kampanyadanDoldur(*kampanya->veri, m_oturum()), kampanya->veri); }
+
+void Katalog::SepetSatiriDegistir(int)
+{
+    dialogla(sepettenDoldur(*sepetDeposu->sepet, m_oturum()), sepetDeposu->sepet);
+}
+
+void Katalog::resimYukle(Tstokayarinti &d, int stokno)
+{
+    if (!m_sunucu.resimVer)
+        return;
+    try {
+        if (const auto resim = m_sunucu.resimVer(stokno))
+            d.resimGoster(*resim);
+    } catch (...) {
+        shell::Bildir(hataYazisi(std::current_exception()), shell::mtError);
+    }
+}
+
+void Katalog::dialogla(SepeteEkleGorunum g, const DataSet *kaynak)
+{
+    Tstokayarinti d(m_yer.pencere);
+    resimYukle(d, g.stokno);
+    d.doldur(g);
+    if (dialogCalistir(d) != QDialog::Accepted)
+        return;
+    const Oturum o = m_oturum();
+    if (g.kaynak == Kaynak::Sepet) {
+        try {
+            if (m_sunucu.sepetGuncelle)
+                m_sunucu.sepetGuncelle(SepetSatiriGuncelleArgumanlari(*kaynak, o, g.sirano, d.miktar(),
+                                                                      d.birimFiyat(), d.indirimOrani()));
+        } catch (...) {
+            shell::Bildir(StokSekmesi::kBaglantiHatasi, shell::mtError);
+        }
+        SepetiYenile();  // whatever the answer, the basket shows the server's state
+        return;
+    }
+    try {
+        if (m_sunucu.sepetEkle
+            && m_sunucu.sepetEkle(SepetSatiriEkleArgumanlari(*kaynak, o, d.miktar(), d.birimFiyat(), d.indirimOrani()))
+                   == 1)
+            SepetiYenile();
+    } catch (...) {
+        shell::Bildir(StokSekmesi::kBaglantiHatasi, shell::mtError);
+    }
+}
+
+}  // namespace varo::katalog

@@ -1,0 +1,145 @@
+#include "app/shell/cerceve.h"
+#include "app/shell/mesajkutusu.h"
+#include "basket/sepetdeposu.h"
+#include "catalogue/katalog.h"
+#include "catalogue/stokayarinti.h"
+#include "catalogue/stoksekmesi.h"
+#include "grid/gridview.h"
+#include "protocol/dataset.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QtTest>
+
+using namespace varo;
+using namespace varo::katalog;
+
+namespace {
+
+void stokYaz(DataSet &d)
+{
+    d.setFieldDefs({{QStringLiteral("STOK_STOKNO"), FieldType::Int32}, {QStringLiteral("BARKOD"), FieldType::WideString},
+                    {QStringLiteral("ADI"), FieldType::WideString},       {QStringLiteral("MARKA"), FieldType::WideString},
+                    {QStringLiteral("FINISHKOD"), FieldType::WideString}, {QStringLiteral("MODEL"), FieldType::WideString},
+                    {QStringLiteral("KDV"), FieldType::Float},            {QStringLiteral("FIYAT"), FieldType::Float},
+                    {QStringLiteral("INDIRIM"), FieldType::Float},        {QStringLiteral("NETFIYAT"), FieldType::Float},
+                    {QStringLiteral("KDVDAHIL"), FieldType::Float},       {QStringLiteral("K"), FieldType::Int32},
+                    {QStringLiteral("MALIYET"), FieldType::WideString}});
+    d.open();
+    for (int n : {7, 8}) {
+        d.appendRecord();
+        d.fieldByName(QStringLiteral("STOK_STOKNO"))->setValue(n);
+        d.fieldByName(QStringLiteral("BARKOD"))->setValue(QStringLiteral("B%1").arg(n));
+        d.fieldByName(QStringLiteral("ADI"))->setValue(QStringLiteral("FREN DISKI %1").arg(n));
+        d.fieldByName(QStringLiteral("KDV"))->setValue(20.0);
+        d.fieldByName(QStringLiteral("FIYAT"))->setValue(100.0);
+        d.fieldByName(QStringLiteral("INDIRIM"))->setValue(0.0);
+        d.fieldByName(QStringLiteral("NETFIYAT"))->setValue(100.0);
+        d.fieldByName(QStringLiteral("KDVDAHIL"))->setValue(120.0);
+        d.fieldByName(QStringLiteral("K"))->setValue(0);
+    }
+}
+
+}  // namespace
+
+class TstKatalog : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        shell::setMesajSunucu([](const shell::MesajIstegi &) { return int(shell::mrOk); });
+    }
+
+    // Search, double click, quantity 3, confirm: the line goes to the server
+    // and the basket badge shows the reloaded count.
+    void aramadanSepete()
+    {
+        QWidget pencere;
+        QWidget cubuk(&pencere);
+        auto *duzen = new QHBoxLayout(&cubuk);
+        shell::TsPageControl sayfalar(&pencere);
+        KatalogYeri yer;
+        yer.pencere = &pencere;
+        yer.aramaCubugu = duzen;
+        yer.sayfalar = &sayfalar;
+        yer.sstoklistesi = sayfalar.sayfaEkle(QStringLiteral("sstoklistesi"), QStringLiteral("Stok\r\nListesi"), {});
+        yer.ssepet = sayfalar.sayfaEkle(QStringLiteral("ssepet"), QStringLiteral("Sepet"), {});
+
+        QList<SepetSatiriArgumanlari> gonderilen;
+        int sepetSatiri = 0;
+        KatalogSunucusu s;
+        s.stokAraVaro = [](const QString &, DataSet &d) { stokYaz(d); };
+        s.sepetVer = [&sepetSatiri](DataSet &d) {
+            d.setFieldDefs({{QStringLiteral("STOKNO"), FieldType::Int32}, {QStringLiteral("SIRANO"), FieldType::Int32}});
+            d.open();
+            for (int i = 0; i < sepetSatiri; ++i) {
+                d.appendRecord();
+                d.fieldByName(QStringLiteral("STOKNO"))->setValue(8);
+                d.fieldByName(QStringLiteral("SIRANO"))->setValue(50 + i);
+            }
+        };
+        s.sepetEkle = [&](const SepetSatiriArgumanlari &a) {
+            gonderilen << a;
+            ++sepetSatiri;
+            return 1;
+        };
+        Oturum o;
+        o.carino = 42;
+        o.sirano = 5;
+        Katalog k(yer, s, [o] { return o; });
+        k.dialogCalistir = [](Tstokayarinti &d) {
+            d.adet->setValue(3);
+            return int(QDialog::Accepted);
+        };
+        pencere.show();
+
+        QSignalSpy bitti(k.stokSekmesi, &StokSekmesi::aramaBitti);
+        k.stokSekmesi->metniAra(QStringLiteral("FREN"));
+        QVERIFY(bitti.wait(3000));
+        k.stokSekmesi->cxGrid1DBTableView1->setFocusedRow(1);
+        k.stokSekmesi->cxGrid1DBTableView1DblClick();
+
+        QCOMPARE(gonderilen.size(), 1);
+        QCOMPARE(gonderilen[0].stokno, 8);
+        QCOMPARE(gonderilen[0].miktar, 3.0);
+        QCOMPARE(gonderilen[0].fiyat, 100.0);
+        QCOMPARE(gonderilen[0].carino, 42);
+        QCOMPARE(gonderilen[0].kdv, 20);
+        QCOMPARE(yer.ssepet->BagTag(), 1);
+    }
+
+    // A basket line change reloads the basket even when the server failed.
+    void degisiklikHatasindaSepetYenilenir()
+    {
+        QWidget pencere;
+        KatalogYeri yer;
+        yer.pencere = &pencere;
+        int yenileme = 0;
+        KatalogSunucusu s;
+        s.sepetVer = [&yenileme](DataSet &d) {
+            ++yenileme;
+            d.setFieldDefs({{QStringLiteral("STOKNO"), FieldType::Int32}, {QStringLiteral("SIRANO"), FieldType::Int32},
+                            {QStringLiteral("BARKOD"), FieldType::WideString}, {QStringLiteral("STOKADI"), FieldType::WideString},
+                            {QStringLiteral("MARKA"), FieldType::WideString}, {QStringLiteral("FINISHKOD"), FieldType::WideString},
+                            {QStringLiteral("MODEL"), FieldType::WideString}, {QStringLiteral("KDV"), FieldType::Float},
+                            {QStringLiteral("BIRIMFIYAT"), FieldType::Float}, {QStringLiteral("NETBIRIMFIYAT"), FieldType::Float},
+                            {QStringLiteral("INDIRIMORANI1"), FieldType::Float}, {QStringLiteral("MIKTAR"), FieldType::Float}});
+            d.open();
+            d.appendRecord();
+            d.fieldByName(QStringLiteral("SIRANO"))->setValue(77);
+            d.fieldByName(QStringLiteral("MIKTAR"))->setValue(2.0);
+        };
+        s.sepetGuncelle = [](const SepetSatiriArgumanlari &) -> int { throw std::runtime_error("down"); };
+        Katalog k(yer, s, [] { return Oturum{}; });
+        k.dialogCalistir = [](Tstokayarinti &) { return int(QDialog::Accepted); };
+        k.SepetiYenile();
+        QCOMPARE(yenileme, 1);
+        k.SepetSatiriDegistir(77);
+        QCOMPARE(yenileme, 2);
+    }
+};
+
+QTEST_MAIN(TstKatalog)
+#include "tst_katalog.moc"
