@@ -1,6 +1,8 @@
 #include "app/identity/identity.h"
 #include "app/mainwindow/form1.h"
 #include "catalogue/altpaneller.h"
+#include "catalogue/katalog.h"
+#include "catalogue/stoksekmesi.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -15,7 +17,17 @@ int main(int argc, char **argv)
     kancalar.kurulumlar.push_back([](varo::mainwindow::TForm1 &f) {
         varo::katalog::durumAciklamasiKur(f.Panel3);
         varo::katalog::kayanPanelKur(f.Panel5);
+        const varo::katalog::KatalogYeri yer{&f, f.Panel2Duzeni, f.sPageControl1, f.sstoklistesi, f.syeniler,
+                                             f.skampanyali, f.sTabSheetduyuru, f.ssepet, f.gifstokara, f.gifyeniler,
+                                             f.gifkampanyali, f.gifduyuru};
+        new varo::katalog::Katalog(yer, {}, [&f] {
+            return varo::katalog::Oturum{f.oturum.MusteriTipi, f.oturum.carikod, 0, 0, f._USDKUR, f._EURKUR};
+        }, &f);
     });
+    kancalar.stokAra = [](varo::mainwindow::TForm1 &f, const QString &t) {
+        if (auto *k = f.findChild<varo::katalog::Katalog *>())
+            k->stokSekmesi->metniAra(t);
+    };
     kancalar.kayanYaziYukle = [](varo::mainwindow::TForm1 &f, const QString &t) { varo::katalog::KayanYaziGoster(&f, t); };
     varo::mainwindow::TForm1 Form1;
     Form1.FormCreate();
