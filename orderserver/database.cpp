@@ -215,6 +215,12 @@ QSqlQuery exec(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
+    // Statements without values run unprepared: PostgreSQL cannot prepare DDL.
+    if (values.isEmpty()) {
+        if (!q.exec(sql))
+            throw DbError("sql: " + q.lastError().text().toStdString());
+        return q;
+    }
     if (!q.prepare(sql))
         throw DbError("sql: " + q.lastError().text().toStdString());
     // A null QString would be stored as NULL; texts here are never NULL.

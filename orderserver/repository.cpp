@@ -558,27 +558,32 @@ bool Repository::saveOrder(const Session &s, const OrderInput &in)
     if (!scalar(db, "SELECT id FROM teslim WHERE id = ?", {in.teslim}).isValid()
         || !scalar(db, "SELECT id FROM kargotipi WHERE id = ?", {in.kargo}).isValid())
         return false;
-    // Taking the lines first on SQLite makes this transaction the writer at
-    // once; two saves of one basket cannot both see the same lines.
-    if (m_db.isPostgres())
-        exec(db, "SELECT sirano FROM sepet WHERE carino = ? FOR UPDATE", {in.carino});
-    else
-        exec(db, "UPDATE sepet SET sec = sec WHERE carino = ? AND sec = 1", {in.carino});
-    const int lines = scalar(db, "SELECT COUNT(*) FROM sepet WHERE carino = ? AND sec = 1", {in.carino}).toInt();
-    if (lines == 0)
+    // The order takes exactly the lines seen here: a line added by another
+    // caller meanwhile stays in the basket (on PostgreSQL each statement sees
+    // newly committed rows, so a second "WHERE sec = 1" could pick it up and
+    // delete it unsaved).
+    QList<int> taken;
+    {
+        QSqlQuery q = exec(db,
+                           m_db.isPostgres() ? QStringLiteral("SELECT sirano FROM sepet WHERE carino = ? AND sec = 1 ORDER BY sirano FOR UPDATE")
+                                             : QStringLiteral("SELECT sirano FROM sepet WHERE carino = ? AND sec = 1 ORDER BY sirano"),
+                           {in.carino});
+        while (q.next())
+            taken << q.value(0).toInt();
+    }
+    if (taken.isEmpty())
         return false;
     const QVariant id = scalar(db,
-                               m_db.isPostgres()
-                                   ? QStringLiteral("INSERT INTO siparis (carino, tarih, saat, durum, teslimid, kargoid, kargofirma, aciklama, verenid) "
-                                                    "VALUES (?,?,?,0,?,?,?,?,?) RETURNING sirano")
-                                   : QStringLiteral("INSERT INTO siparis (carino, tarih, saat, durum, teslimid, kargoid, kargofirma, aciklama, verenid) "
-                                                    "VALUES (?,?,?,0,?,?,?,?,?) RETURNING sirano"),
+                               QStringLiteral("INSERT INTO siparis (carino, tarih, saat, durum, teslimid, kargoid, kargofirma, aciklama, verenid) "
+                                              "VALUES (?,?,?,0,?,?,?,?,?) RETURNING sirano"),
                                {in.carino, today(), nowTime(), in.teslim, in.kargo, in.kargoFirma, in.aciklama.left(1000),
                                 in.verenid ? in.verenid : s.Sirano});
-    exec(db, "INSERT INTO siparissatir (siparisno, stokno, barkod, stokadi, miktar, teslimedilen, kdv, fiyat, indirim, verenid, sepetsirano) "
-             "SELECT ?, stokno, barkod, stokadi, miktar, 0, kdv, fiyat, indirim, verenid, sirano FROM sepet WHERE carino = ? AND sec = 1 ORDER BY sirano",
-         {id, in.carino});
-    exec(db, "DELETE FROM sepet WHERE carino = ? AND sec = 1", {in.carino});
+    for (int line : taken) {
+        exec(db, "INSERT INTO siparissatir (siparisno, stokno, barkod, stokadi, miktar, teslimedilen, kdv, fiyat, indirim, verenid, sepetsirano) "
+                 "SELECT ?, stokno, barkod, stokadi, miktar, 0, kdv, fiyat, indirim, verenid, sirano FROM sepet WHERE sirano = ?",
+             {id, line});
+        exec(db, "DELETE FROM sepet WHERE sirano = ?", {line});
+    }
     tx.commit();
     return true;
 }
