@@ -3,6 +3,7 @@
 #include "app/shell/cerceve.h"
 #include "app/shell/mesajkutusu.h"
 #include "basket/sepetdeposu.h"
+#include "catalogue/fiyatlistesi.h"
 #include "catalogue/stokayarinti.h"
 #include "catalogue/stoksekmesi.h"
 #include "protocol/dataset.h"
@@ -58,6 +59,9 @@ Katalog::Katalog(const KatalogYeri &yer, KatalogSunucusu sunucu, std::function<O
             m_yer.sayfalar->setActivePage(m_yer.syeniler);
     };
     duyurular->ara = [this](const QString &t) { stokSekmesi->metniAra(t); };
+
+    fiyatListesi = new FiyatListesi(yer.sTabSheet2, yer.gifvaroara, this);
+    fiyatListesi->varodeAra = m_sunucu.varodeAra;
 
     dialogCalistir = [](Tstokayarinti &d) { return d.exec(); };
 }

@@ -18,6 +18,7 @@ class SepetDeposu;
 namespace varo::katalog {
 
 class StokSekmesi;
+class FiyatListesi;
 class Tstokayarinti;
 
 // The window parts the catalogue fills.
@@ -26,9 +27,10 @@ struct KatalogYeri {
     QHBoxLayout *aramaCubugu = nullptr;
     shell::TsPageControl *sayfalar = nullptr;
     shell::TsTabSheet *sstoklistesi = nullptr, *syeniler = nullptr, *skampanyali = nullptr,
-                      *sTabSheetduyuru = nullptr, *ssepet = nullptr;
+                      *sTabSheetduyuru = nullptr, *ssepet = nullptr,
+                      *sTabSheet2 = nullptr;
     shell::TMesgulAnimasyonu *gifstokara = nullptr, *gifyeniler = nullptr, *gifkampanyali = nullptr,
-                             *gifduyuru = nullptr;
+                             *gifduyuru = nullptr, *gifvaroara = nullptr;
 };
 
 // The server calls behind the catalogue. Those marked "worker" run on a
@@ -39,6 +41,7 @@ struct KatalogSunucusu {
     std::function<void(DataSet &hedef)> varoYenilerVer;                   // worker
     std::function<void(DataSet &hedef)> varoKampanyaliVer;                // worker
     std::function<QList<Duyuru>()> acilisEkranlarVer;                     // worker
+    std::function<void(const QString &s, DataSet &hedef)> varodeAra;      // worker
     std::function<void(DataSet &hedef)> sepetVer;
     // Picture bytes checked against the announced size; nothing when there is none.
     std::function<std::optional<QByteArray>(int stokno)> resimVer;
@@ -58,6 +61,7 @@ public:
     UrunVitrini *yeniler = nullptr;
     UrunVitrini *kampanya = nullptr;
     DuyuruVitrini *duyurular = nullptr;
+    FiyatListesi *fiyatListesi = nullptr;
     sepet::SepetDeposu *sepetDeposu = nullptr;
 
     void StoktanSepeteEkle(int stokno);

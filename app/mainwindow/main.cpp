@@ -18,8 +18,8 @@ int main(int argc, char **argv)
         varo::katalog::durumAciklamasiKur(f.Panel3);
         varo::katalog::kayanPanelKur(f.Panel5);
         const varo::katalog::KatalogYeri yer{&f, f.Panel2Duzeni, f.sPageControl1, f.sstoklistesi, f.syeniler,
-                                             f.skampanyali, f.sTabSheetduyuru, f.ssepet, f.gifstokara, f.gifyeniler,
-                                             f.gifkampanyali, f.gifduyuru};
+                                             f.skampanyali, f.sTabSheetduyuru, f.ssepet, f.sTabSheet2, f.gifstokara,
+                                             f.gifyeniler, f.gifkampanyali, f.gifduyuru, f.gifvaroara};
         new varo::katalog::Katalog(yer, {}, [&f] {
             return varo::katalog::Oturum{f.oturum.MusteriTipi, f.oturum.carikod, 0, 0, f._USDKUR, f._EURKUR};
         }, &f);

@@ -1,9 +1,11 @@
 #include "app/shell/cerceve.h"
 #include "app/shell/mesajkutusu.h"
+#include "catalogue/fiyatlistesi.h"
 #include "catalogue/vitrinsekmeleri.h"
 #include "grid/gridview.h"
 #include "protocol/dataset.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -92,6 +94,41 @@ private slots:
         QVERIFY(bitti.wait(3000));
         QCOMPARE(v.veri->recordCount(), 4);
         QCOMPARE(m_mesajlar, QStringList{QStringLiteral("Bağlantı Kurulamıyor Lütfen Tekrar Deneyin ...!")});
+    }
+
+    void fiyatListesi()
+    {
+        shell::TsPageControl sayfalar;
+        auto *sayfa = sayfalar.sayfaEkle(QStringLiteral("sTabSheet2"), QStringLiteral("Orjinal\r\nFiyatlar"), {});
+        FiyatListesi f(sayfa, nullptr);
+        QStringList gelen;
+        bool hata = false;
+        f.varodeAra = [&](const QString &s, DataSet &d) {
+            gelen << s;
+            if (hata)
+                throw std::runtime_error("down");
+            d.setFieldDefs({{QStringLiteral("KOD"), FieldType::WideString}, {QStringLiteral("KDVHARIC"), FieldType::Float}});
+            d.open();
+            d.appendRecord();
+            d.fieldByName(QStringLiteral("KOD"))->setValue(s);
+            d.fieldByName(QStringLiteral("KDVHARIC"))->setValue(1000.0);
+        };
+        QSignalSpy bitti(&f, &FiyatListesi::aramaBitti);
+        f.varoedit->setText(QStringLiteral("   "));
+        QTest::keyClick(f.varoedit, Qt::Key_Return);
+        QVERIFY(gelen.isEmpty());  // blank text: nothing asked
+
+        f.varoedit->setText(QStringLiteral(" X1"));  // no minimum length, sent as typed
+        QTest::keyClick(f.varoedit, Qt::Key_Return);
+        QVERIFY(bitti.wait(3000));
+        QCOMPARE(gelen, QStringList{QStringLiteral(" X1")});
+        QCOMPARE(f.cxGrid7DBTableView1->displayText(0, QStringLiteral("KDVHARIC")), QStringLiteral("1.000,00"));
+
+        hata = true;
+        QTest::keyClick(f.varoedit, Qt::Key_Return);
+        QVERIFY(bitti.wait(3000));
+        QCOMPARE(f.VAROLISTE->recordCount(), 1);  // kept on failure
+        QCOMPARE(m_mesajlar.size(), 1);
     }
 };
 
