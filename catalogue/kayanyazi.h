@@ -30,6 +30,7 @@ public:
     // Pixels moved per tick and the tick interval.
     void setHiz(int pikselAdim, int aralikMs);
     qreal kayma() const { return m_kayma; }
+    void setKayma(qreal k) { m_kayma = k; update(); }
     qint64 resimAnahtari() const { return m_resim.cacheKey(); }  // changes only on a new layout
     QString baglantiNoktada(const QPoint &p) const;  // link under a widget point, if any
 

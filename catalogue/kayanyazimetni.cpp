@@ -201,12 +201,11 @@ std::unique_ptr<QTextDocument> kayanYaziBelgesi(const QString &markup, const QFo
             } else if (ad == QLatin1String("S")) {
                 f.setFontStrikeOut(true);
             } else if (ad == QLatin1String("SUP") || ad == QLatin1String("SUB")) {
-                // Size set by hand so that nesting shrinks further; the
-                // alignment only moves the baseline.
+                // Size and baseline set by hand: the layout's own superscript
+                // shrinks by a fraction of its choosing, and nesting should
+                // shrink further.
                 f.setFontPointSize(simdiki * 0.70);
-                f.setProperty(QTextFormat::TextVerticalAlignment,
-                              int(ad == QLatin1String("SUP") ? QTextCharFormat::AlignTop
-                                                              : QTextCharFormat::AlignBottom));
+                f.setBaselineOffset(ad == QLatin1String("SUP") ? 35.0 : -20.0);
             } else if (ad == QLatin1String("SMALL")) {
                 f.setFontPointSize(simdiki * 0.75);
             } else if (ad == QLatin1String("BIG")) {
