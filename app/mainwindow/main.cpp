@@ -3,6 +3,7 @@
 #include "catalogue/altpaneller.h"
 #include "catalogue/katalog.h"
 #include "catalogue/stoksekmesi.h"
+#include "grid/columnrules.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -24,6 +25,9 @@ int main(int argc, char **argv)
             return varo::katalog::Oturum{f.oturum.MusteriTipi, f.oturum.carikod, 0, 0, f._USDKUR, f._EURKUR};
         }, &f);
     });
+    kancalar.kolonAyarla = [](varo::mainwindow::TForm1 &f, const varo::mainwindow::MusteriAyari &) {
+        varo::applyColumnRules(varo::loginColumnRules(), {f.oturum.MusteriTipi, f.oturum.carikod}, &f);
+    };
     kancalar.stokAra = [](varo::mainwindow::TForm1 &f, const QString &t) {
         if (auto *k = f.findChild<varo::katalog::Katalog *>())
             k->stokSekmesi->metniAra(t);

@@ -1,6 +1,7 @@
 #include "app/shell/cerceve.h"
 #include "app/shell/mesajkutusu.h"
 #include "catalogue/stoksekmesi.h"
+#include "grid/columnrules.h"
 #include "grid/gridview.h"
 #include "protocol/dataset.h"
 
@@ -179,6 +180,31 @@ private slots:
         QTEST(p.eklenen, "eklenen");
         QTEST(p.degisen, "degisen");
         QCOMPARE(p.sekme->stok->fieldByName(QStringLiteral("STOK_STOKNO"))->asInteger(), qint64(11 + satir));
+    }
+
+    // The columns the login rules adjust, on the stock list as built here.
+    void musteriTipineGoreKolonlar_data()
+    {
+        QTest::addColumn<int>("tip");
+        QTest::addColumn<QString>("carikod");
+        QTest::addColumn<bool>("maliyet");
+        QTest::addColumn<bool>("kampanyali");
+        QTest::newRow("dealer") << 0 << QStringLiteral("120.01") << false << true;
+        QTest::newRow("staff") << 1 << QStringLiteral("120.01") << true << true;
+        QTest::newRow("own account") << 3 << QStringLiteral("120.RAZ") << true << true;
+        QTest::newRow("type 4") << 4 << QStringLiteral("120.01") << false << false;
+    }
+    void musteriTipineGoreKolonlar()
+    {
+        QFETCH(int, tip);
+        QFETCH(QString, carikod);
+        Pencere p;
+        applyColumnRules(loginColumnRules(), {tip, carikod}, &p.pencere);
+        auto *g = p.sekme->cxGrid1DBTableView1;
+        QTEST(g->isColumnVisible(QStringLiteral("MALIYET")), "maliyet");
+        QTEST(g->isColumnVisible(QStringLiteral("KALAN")), "maliyet");
+        QTEST(g->isColumnVisible(QStringLiteral("K")), "kampanyali");
+        QTEST(g->isColumnCustomizable(QStringLiteral("K")), "kampanyali");
     }
 
     void temizle()
