@@ -97,6 +97,20 @@ private slots:
         QCOMPARE(d.result(), int(QDialog::Rejected));
     }
 
+    // Set VARO_AYARINTI_RESIM to a file name to look at the dialog.
+    void ekranGoruntusu()
+    {
+        const QString yol = qEnvironmentVariable("VARO_AYARINTI_RESIM");
+        if (yol.isEmpty())
+            QSKIP("no picture asked for");
+        Tstokayarinti d;
+        d.doldur(gorunum(true));
+        d.adet->setValue(3);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QVERIFY(d.grab().save(yol));
+    }
+
     void resim()
     {
         Tstokayarinti d;
