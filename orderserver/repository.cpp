@@ -5,11 +5,15 @@
 #include "orderserver/stocktext.h"
 
 #include <QDate>
+#include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
 
 #include <cmath>
+
+// Resources of a static library are linked only when referenced.
+static void initServerResources() { Q_INIT_RESOURCE(orderserver); }
 
 namespace varo::orderserver {
 
@@ -989,6 +993,14 @@ QString Repository::setting(const QString &key, const QString &fallback)
 {
     const QVariant v = scalar(m_db.connection(), "SELECT deger FROM ayar WHERE anahtar = ?", {key});
     return v.isValid() ? v.toString() : fallback;
+}
+
+QByteArray Repository::bannerGif()
+{
+    static const bool once = (initServerResources(), true);
+    Q_UNUSED(once);
+    QFile f(QStringLiteral(":/orderserver/banner.gif"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString Repository::tickerText() { return setting(QStringLiteral("kayanyazi")); }

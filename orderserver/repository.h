@@ -121,6 +121,7 @@ public:
 
     // Showcase and messages.
     QString tickerText();
+    QByteArray bannerGif();  // the animated header banner
     QString setting(const QString &key, const QString &fallback = {});
     std::pair<double, double> rates();
     Table badges(const Session &s);
