@@ -280,8 +280,11 @@ QJsonObject ServerMethods::call(const QString &method, const QJsonArray &params)
     if (is("FaturaGetir")) return answer(table(m_repo.invoiceLines(a.i32(0), a.i32(1))));
     if (is("FaturaAltGetir")) return answer(table(m_repo.invoiceFooter(a.i32(0))));
     if (is("Tahsilat")) return answer(table(m_repo.collection(a.i32(0))));
-    if (is("BakiyeDuzenle") || is("BakiyeDegistir")) return answer(m_repo.balanceReduce(a.session(0), a.i32(1), a.i32(3), a.dbl(5)));
-    if (is("BakiyeFiyatDegistir")) return answer(m_repo.balanceReprice(a.session(0), a.i32(3), a.dbl(5), a.dbl(7), a.dbl(8)));
+    // Removing a balance closes the line's open quantity; changing it sets the
+    // new open quantity (Bakiye); re-pricing keeps the quantity.
+    if (is("BakiyeDuzenle")) return answer(m_repo.balanceReduce(a.session(0), a.i32(1), a.i32(3), 0.0));
+    if (is("BakiyeDegistir")) return answer(m_repo.balanceReduce(a.session(0), a.i32(1), a.i32(3), a.dbl(5)));
+    if (is("BakiyeFiyatDegistir")) return answer(m_repo.balanceReprice(a.session(0), a.i32(3), a.dbl(7), a.dbl(8)));
     if (is("SiparisAytintisiDip")) {
         const OrderFooter f = m_repo.orderFooter(a.i32(1));
         return answer(object("baglantiu.TSiparisDipAyrinti",

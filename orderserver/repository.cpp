@@ -865,14 +865,18 @@ int Repository::balanceReduce(const Session &s, int stokno, int orderLine, doubl
     return 1;
 }
 
-int Repository::balanceReprice(const Session &s, int orderLine, double newQuantity, double price, double discount)
+int Repository::balanceReprice(const Session &s, int orderLine, double price, double discount)
 {
     requireSanePrice(price, discount);
     if (s.MusteriTipi != 2)
         throw RequestError("Bu işlem için yetkiniz yok");
-    const int r = balanceReduce(s, 0, orderLine, newQuantity);
-    exec(m_db.connection(), "UPDATE siparissatir SET fiyat = ?, indirim = ? WHERE sirano = ?", {price, discount, orderLine});
-    return r;
+    QSqlQuery q = exec(m_db.connection(),
+                       "UPDATE siparissatir SET fiyat = ?, indirim = ? WHERE sirano = ? AND siparisno IN "
+                       "(SELECT sirano FROM siparis WHERE carino = ?)",
+                       {price, discount, orderLine, s.CARINO});
+    if (q.numRowsAffected() < 1)
+        throw RequestError("Sipariş satırı bulunamadı");
+    return 1;
 }
 
 // ---- representatives ----

@@ -109,7 +109,7 @@ public:
     Table openBalances(int carino);
     Table allOrdersOf(int carino, int stokno);
     int balanceReduce(const Session &s, int stokno, int orderLine, double newQuantity);
-    int balanceReprice(const Session &s, int orderLine, double newQuantity, double price, double discount);
+    int balanceReprice(const Session &s, int orderLine, double price, double discount);
 
     // Representatives.
     Table customers(const Session &s, const QString &text);

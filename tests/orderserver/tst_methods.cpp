@@ -192,6 +192,30 @@ private slots:
         QCOMPARE(m_methods->call("SiparisKaydet", {session(), 1, 1, 1, "", 1, 1}).value("result").toBool(), false);
     }
 
+    void balancesChangeAndClose()
+    {
+        // A fresh open line of its own so the seeded history does not matter.
+        m_methods->call("SepetEkle", {session(2), 2, 9, "B9", "X", 4, 18, 50, 0, 1, 0});
+        QVERIFY(m_methods->call("SiparisKaydet", {session(2), 2, 1, 1, "", 1, 1}).value("result").toBool());
+        auto openLines = [&] {
+            auto t = m_repo->openBalances(2);
+            QMap<int, std::pair<double, double>> m;  // line -> open quantity, price
+            for (t->first(); !t->eof(); t->next())
+                m[int(t->fieldByName("STOKHAR_NO")->asInteger())] = {t->fieldByName("KALAN")->asFloat(), t->fieldByName("BIRIMFIYAT")->asFloat()};
+            return m;
+        };
+        const int line = scalar(m_db->connection(), "SELECT MAX(sirano) FROM siparissatir").toInt();
+        QCOMPARE(openLines().value(line).first, 4.0);
+        m_methods->call("BakiyeDegistir", {session(2), 9, line, line, 1, 1, "B9"});
+        QCOMPARE(openLines().value(line).first, 1.0);
+        m_methods->call("BakiyeFiyatDegistir", {session(2, 2), 0, line, line, 1, 1, "B9", 42.5, 5});
+        QCOMPARE(openLines().value(line).second, 42.5);
+        m_methods->call("BakiyeDuzenle", {session(2), 9, line, line, 1, 1, "B9"});
+        QVERIFY(!openLines().contains(line));
+        // Another account cannot touch the line.
+        QVERIFY_THROWS_EXCEPTION(RequestError, m_methods->call("BakiyeDegistir", {session(3), 9, line, line, 1, 1, "B9"}));
+    }
+
     void badArguments_data()
     {
         QTest::addColumn<QString>("method");
