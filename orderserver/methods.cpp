@@ -195,19 +195,27 @@ QJsonObject ServerMethods::sessionToJson(const Session &s)
 
 QJsonObject ServerMethods::tableToJson(const varo::DataSet &t)
 {
-    QJsonArray cols, rows;
-    for (int c = 0; c < t.fieldCount(); ++c)
-        cols.append(QJsonObject{{QStringLiteral("name"), t.field(c)->fieldName()},
-                                {QStringLiteral("type"), varo::fieldTypeName(t.field(c)->dataType())}});
-    for (int r = 0; r < t.recordCount(); ++r) {
-        QJsonArray row;
-        for (int c = 0; c < t.fieldCount(); ++c) {
-            const varo::Field *f = t.field(c);
-            row.append(f->isNull(r) ? QJsonValue() : QJsonValue::fromVariant(f->value(r)));
+    // Column by column, types by their wire code: the form the client's
+    // table reader decodes fastest.
+    QJsonArray cols, data;
+    for (int c = 0; c < t.fieldCount(); ++c) {
+        const varo::Field *f = t.field(c);
+        cols.append(QJsonObject{{QStringLiteral("name"), f->fieldName()}, {QStringLiteral("type"), int(f->dataType())}});
+        QJsonArray values;
+        const bool isInt = varo::isIntegerType(f->dataType()), isReal = varo::isFloatingType(f->dataType());
+        for (int r = 0; r < t.recordCount(); ++r) {
+            if (f->isNull(r))
+                values.append(QJsonValue());
+            else if (isInt)
+                values.append(double(f->intAt(r)));
+            else if (isReal)
+                values.append(f->doubleAt(r));
+            else
+                values.append(f->stringAt(r));
         }
-        rows.append(row);
+        data.append(values);
     }
-    return {{QStringLiteral("columns"), cols}, {QStringLiteral("rows"), rows}};
+    return {{QStringLiteral("columns"), cols}, {QStringLiteral("data"), data}};
 }
 
 QJsonObject ServerMethods::call(const QString &method, const QJsonArray &params)

@@ -13,7 +13,7 @@ namespace varo::orderserver {
 // binary wire handlers call, so both answer alike.
 //
 // Answer shape: {"result": value, "out": {"name": value, ...}}.
-// Tables: {"columns": [{"name", "type"}], "rows": [[...], ...]}.
+// Tables: {"columns": [{"name", "type": code}], "data": [[column 0 values], ...]}.
 // Streams: {"size": n, "base64": "..."}.
 // Objects: {"type": "unit.Class", "fields": {"FName": value, ...}}; lists of
 // objects: {"type": "unit.List", "items": [object, ...]}.
