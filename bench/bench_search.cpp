@@ -1,0 +1,130 @@
+// Stock search on a large catalogue: the whole method, the query behind it and
+// a plain LIKE scan of the same table, side by side. The catalogue is built
+// once per size and kept in the temp folder (VARO_BENCH_ITEMS, default
+// 1,000,000; VARO_BENCH_POSTGRES=<url> adds the PostgreSQL runs).
+#include "orderserver/database.h"
+#include "orderserver/methods.h"
+#include "orderserver/repository.h"
+#include "orderserver/seed.h"
+#include "orderserver/stocktext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QSqlQuery>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace varo::orderserver;
+
+namespace {
+
+const char *const kTexts[] = {"FRE", "BALATA", "BP1017", "BP 10", "AMORTİSÖR", "8691000", "GOLF VI", "TRİGER SETİ", "MHDB", "ROT BAŞI"};
+
+int itemCount() { return qEnvironmentVariableIsSet("VARO_BENCH_ITEMS") ? qEnvironmentVariableIntValue("VARO_BENCH_ITEMS") : 1000000; }
+
+struct Fixture {
+    std::unique_ptr<Database> db;
+    std::unique_ptr<Repository> repo;
+    std::unique_ptr<ServerMethods> methods;
+    Session session;
+};
+
+Fixture &fixture(bool postgres)
+{
+    static Fixture f[2];
+    Fixture &x = f[postgres ? 1 : 0];
+    if (x.db)
+        return x;
+    DbConfig cfg;
+    if (postgres)
+        cfg.postgresUrl = qEnvironmentVariable("VARO_BENCH_POSTGRES");
+    else
+        cfg.sqliteFile = QDir::tempPath() + QStringLiteral("/varo-bench-search-%1.db").arg(itemCount());
+    x.db = std::make_unique<Database>(cfg);
+    x.db->migrate();
+    if (x.db->isEmpty())
+        seedDatabase(*x.db, SeedOptions{itemCount(), 50, 300});
+    x.repo = std::make_unique<Repository>(*x.db);
+    x.methods = std::make_unique<ServerMethods>(*x.repo);
+    x.session.CARINO = 1;
+    x.session.MusteriTipi = 0;
+    return x;
+}
+
+template <class F>
+void timed(benchmark::State &state, F &&body)
+{
+    std::vector<double> ms;
+    size_t i = 0, rows = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        rows += body(QString::fromUtf8(kTexts[i++ % std::size(kTexts)]));
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    if (!ms.empty()) {
+        state.counters["p50_ms"] = ms[ms.size() / 2];
+        state.counters["p99_ms"] = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+        state.counters["rows"] = double(rows) / double(ms.size());
+    }
+}
+
+void BM_Method(benchmark::State &state, bool pg)
+{
+    Fixture &f = fixture(pg);
+    const QJsonObject session = ServerMethods::sessionToJson(f.session);
+    timed(state, [&](const QString &text) {
+        const QJsonObject a = f.methods->call(QStringLiteral("StokAraVaro"), {text, session});
+        return size_t(a.value("result").toObject().value("data").toArray().at(0).toArray().size());
+    });
+}
+
+void BM_Query(benchmark::State &state, bool pg)
+{
+    Fixture &f = fixture(pg);
+    timed(state, [&](const QString &text) { return size_t(f.repo->searchStock(text, f.session)->recordCount()); });
+}
+
+void BM_PlainLike(benchmark::State &state, bool pg)
+{
+    Fixture &f = fixture(pg);
+    QSqlDatabase db = f.db->connection();
+    timed(state, [&](const QString &text) {
+        QSqlQuery q = exec(db,
+                           "SELECT stokno, kod, finishkod, barkod, adi FROM stok WHERE kod LIKE ? OR finishkod LIKE ? OR barkod LIKE ? "
+                           "OR oem1 LIKE ? OR oem2 LIKE ? OR oem3 LIKE ? OR oem4 LIKE ? OR ureticikodu LIKE ? OR adi LIKE ? LIMIT 500",
+                           QVariantList(9, QStringLiteral("%") + text + QStringLiteral("%")));
+        size_t n = 0;
+        while (q.next())
+            ++n;
+        return n;
+    });
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::RegisterBenchmark("StokAraVaro/method/sqlite", BM_Method, false)->Unit(benchmark::kMillisecond)->Iterations(200);
+    benchmark::RegisterBenchmark("StokAraVaro/query/sqlite", BM_Query, false)->Unit(benchmark::kMillisecond)->Iterations(200);
+    benchmark::RegisterBenchmark("StokAraVaro/plain-like/sqlite", BM_PlainLike, false)->Unit(benchmark::kMillisecond)->Iterations(20);
+    if (qEnvironmentVariableIsSet("VARO_BENCH_POSTGRES")) {
+        benchmark::RegisterBenchmark("StokAraVaro/method/postgres", BM_Method, true)->Unit(benchmark::kMillisecond)->Iterations(200);
+        benchmark::RegisterBenchmark("StokAraVaro/query/postgres", BM_Query, true)->Unit(benchmark::kMillisecond)->Iterations(200);
+        benchmark::RegisterBenchmark("StokAraVaro/plain-like/postgres", BM_PlainLike, true)->Unit(benchmark::kMillisecond)->Iterations(20);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
