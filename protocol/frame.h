@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+class QAbstractSocket;
+
+namespace varo {
+
+// A frame is a 4-byte big-endian length followed by that many bytes of UTF-8
+// JSON holding one object. Both ends refuse frames above the limit before
+// reading them, so a hostile length cannot make either side allocate it.
+inline constexpr qint64 kDefaultMaxFrame = 256 * 1024 * 1024;
+inline constexpr int kProtocolVersion = 1;
+inline const QString kDataSnapContext = QStringLiteral("datasnap/");
+
+QByteArray encodeFrame(const QJsonObject &message);
+
+// Blocking read of one frame with a deadline. On failure returns nothing and
+// says why in `error`.
+std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
+bool writeFrame(QAbstractSocket &socket, const QJsonObject &message, int timeoutMs, QString *error);
+
+}  // namespace varo

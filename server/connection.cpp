@@ -1,0 +1,120 @@
+#include "connection.h"
+
+#include "protocol/frame.h"
+
+#include <QTcpSocket>
+#include <QThread>
+
+#include <mutex>
+
+#ifndef VARO_PORTAL_HOST
+#define VARO_PORTAL_HOST "localhost"
+#endif
+#ifndef VARO_PORTAL_PORT
+#define VARO_PORTAL_PORT "9095"
+#endif
+
+namespace varo {
+
+namespace {
+std::mutex g_reporterMutex;
+std::function<void(const QString &)> g_reporter;
+std::atomic<int> g_retryWaitMs{500};
+}  // namespace
+
+Connection::Connection() = default;
+Connection::~Connection() { Close(); }
+
+QString Connection::portalHost() { return QStringLiteral(VARO_PORTAL_HOST); }
+QString Connection::portalPort() { return QStringLiteral(VARO_PORTAL_PORT); }
+
+void Connection::Open()
+{
+    if (Connected())
+        return;
+    Close();
+    auto s = std::make_unique<QTcpSocket>();
+    bool ok = false;
+    const quint16 port = quint16(Port.toUInt(&ok));
+    if (!ok || port == 0)
+        throw ConnectionError("Geçersiz port: " + Port.toStdString());
+    s->connectToHost(HostName, port);
+    if (!s->waitForConnected(connectTimeoutMs))
+        throw ConnectionError(s->errorString().toStdString());
+    QString error;
+    if (!writeFrame(*s, {{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), DatasnapContext}},
+                    timeoutMs, &error))
+        throw ConnectionError(error.toStdString());
+    auto reply = readFrame(*s, timeoutMs, 4096, &error);
+    if (!reply)
+        throw ConnectionError(error.toStdString());
+    if (reply->contains(QStringLiteral("error")))
+        throw ConnectionError(reply->value(QStringLiteral("error")).toString().toStdString());
+    m_socket = std::move(s);
+}
+
+void Connection::Close()
+{
+    if (m_socket) {
+        m_socket->abort();
+        m_socket.reset();
+    }
+}
+
+bool Connection::Connected() const
+{
+    return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+std::unique_ptr<Connection> Connection::CloneConnection() const
+{
+    auto c = std::make_unique<Connection>();
+    c->ConnectionName = ConnectionName;
+    c->DriverName = DriverName;
+    c->LoginPrompt = LoginPrompt;
+    c->CommunicationProtocol = CommunicationProtocol;
+    c->HostName = HostName;
+    c->Port = Port;
+    c->DatasnapContext = DatasnapContext;
+    c->Filters = Filters;
+    c->DSProxyPort = DSProxyPort;
+    c->timeoutMs = timeoutMs;
+    c->connectTimeoutMs = connectTimeoutMs;
+    return c;
+}
+
+bool BaglantiKur(Connection &conn, int reportFlag)
+{
+    conn.Close();
+    for (int attempt = 0; attempt < 11; ++attempt) {
+        try {
+            conn.Open();
+            return true;
+        } catch (const std::exception &) {
+            conn.Close();
+            QThread::msleep(ulong(g_retryWaitMs.load()));
+        }
+    }
+    if (reportFlag == 1) {
+        std::function<void(const QString &)> r;
+        {
+            std::lock_guard lock(g_reporterMutex);
+            r = g_reporter;
+        }
+        if (r)
+            r(kBaglantiKurulamiyor);
+        else
+            qWarning("%s", qPrintable(kBaglantiKurulamiyor));
+    }
+    return conn.Connected();
+}
+
+void setConnectionErrorReporter(std::function<void(const QString &)> reporter)
+{
+    std::lock_guard lock(g_reporterMutex);
+    g_reporter = std::move(reporter);
+}
+
+void setRetryWaitForTesting(int ms) { g_retryWaitMs = ms; }
+
+}  // namespace varo
