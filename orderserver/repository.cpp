@@ -588,6 +588,11 @@ bool Repository::saveOrder(const Session &s, const OrderInput &in)
              {id, line});
         exec(db, "DELETE FROM sepet WHERE sirano = ?", {line});
     }
+    // Fault injection for the crash test: the process dies with the order
+    // written but not committed.
+    static const bool crashBeforeCommit = qEnvironmentVariableIsSet("VARO_CRASH_BEFORE_ORDER_COMMIT");
+    if (crashBeforeCommit)
+        std::abort();
     tx.commit();
     return true;
 }
