@@ -4,8 +4,10 @@
 #include "orderserver/methods.h"
 #include "orderserver/repository.h"
 #include "orderserver/seed.h"
+#include "protocol/methodserver.h"
 
 #include <QDir>
+#include <QHostAddress>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QSocketNotifier>
@@ -178,7 +180,9 @@ int main(int argc, char **argv)
         if (!http.listen(httpPort))
             return fail(QStringLiteral("cannot listen on HTTP port %1").arg(httpPort));
         const quint16 port = quint16(option(args, QStringLiteral("--port"), QStringLiteral("9095")).toUInt());
-        Q_UNUSED(port);
+        varo::MethodServer wire([&methods](const QString &m, const QJsonArray &p) { return methods.call(m, p); }, &pool);
+        if (!wire.listen(QHostAddress::Any, port))
+            return fail(QStringLiteral("cannot listen on port %1").arg(port));
 
         if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
             return fail(QStringLiteral("socketpair failed"));
@@ -187,11 +191,12 @@ int main(int argc, char **argv)
             char c;
             [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
             http.close();
+            wire.close();
             QCoreApplication::quit();
         });
         std::signal(SIGTERM, onSignal);
         std::signal(SIGINT, onSignal);
-        out << "varo-orderserver: web on port " << http.port() << Qt::endl;
+        out << "varo-orderserver: methods on port " << wire.serverPort() << ", web on port " << http.port() << Qt::endl;
         const int rc = app.exec();
         pool.waitForDone(10000);  // calls in progress finish before the database closes
         return rc;
