@@ -7,12 +7,17 @@
 #include "orderserver/repository.h"
 #include "orderserver/seed.h"
 #include "orderserver/stocktext.h"
+#include "protocol/transferobjects.h"
+#include "server/connection.h"
+#include "server/servermethods1client.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 #include <benchmark/benchmark.h>
@@ -35,9 +40,13 @@ struct Fixture {
     Session session;
 };
 
+Fixture g_fixtures[2];
+QProcess *g_server[2] = {nullptr, nullptr};
+QString g_port[2];
+
 Fixture &fixture(bool postgres)
 {
-    static Fixture f[2];
+    Fixture *f = g_fixtures;
     Fixture &x = f[postgres ? 1 : 0];
     if (x.db)
         return x;
@@ -86,6 +95,39 @@ void BM_Method(benchmark::State &state, bool pg)
     });
 }
 
+// The real server program on the same database, called through the method
+// client with a new connection per call, as the ordering client works.
+void BM_Client(benchmark::State &state, bool pg)
+{
+    Fixture &f = fixture(pg);
+    const int k = pg ? 1 : 0;
+    if (!g_server[k]) {
+        g_server[k] = new QProcess;
+        QStringList args{"serve", "--port", "0", "--http-port", "0"};
+        args << (pg ? QStringList{"--postgres", f.db->config().postgresUrl} : QStringList{"--db", f.db->config().sqliteFile});
+        g_server[k]->start(QStringLiteral(VARO_ORDERSERVER_BIN), args);
+        g_server[k]->waitForStarted();
+        QByteArray text;
+        const QRegularExpression re(QStringLiteral("methods on port (\\d+)"));
+        for (int i = 0; i < 300 && !re.match(QString::fromUtf8(text)).hasMatch(); ++i) {
+            g_server[k]->waitForReadyRead(200);
+            text += g_server[k]->readAllStandardOutput();
+        }
+        g_port[k] = re.match(QString::fromUtf8(text)).captured(1);
+    }
+    timed(state, [&](const QString &text) {
+        varo::Connection c;
+        c.HostName = QStringLiteral("127.0.0.1");
+        c.Port = g_port[k];
+        c.Open();
+        TServerMethods1Client client(c);
+        auto s = std::make_unique<TSonucBilgisi>();
+        s->setCARINO(1);
+        s->setMusteriTipi(0);
+        return size_t(client.StokAraVaro(text, std::move(s))->recordCount());
+    });
+}
+
 void BM_Query(benchmark::State &state, bool pg)
 {
     Fixture &f = fixture(pg);
@@ -97,10 +139,14 @@ void BM_PlainLike(benchmark::State &state, bool pg)
     Fixture &f = fixture(pg);
     QSqlDatabase db = f.db->connection();
     timed(state, [&](const QString &text) {
+        // The same ranking and cap without the index: every row is read.
+        const QString needle = normalizeSearchText(text);
+        const QString like = QStringLiteral("%") + text + QStringLiteral("%");
         QSqlQuery q = exec(db,
                            "SELECT stokno, kod, finishkod, barkod, adi FROM stok WHERE kod LIKE ? OR finishkod LIKE ? OR barkod LIKE ? "
-                           "OR oem1 LIKE ? OR oem2 LIKE ? OR oem3 LIKE ? OR oem4 LIKE ? OR ureticikodu LIKE ? OR adi LIKE ? LIMIT 500",
-                           QVariantList(9, QStringLiteral("%") + text + QStringLiteral("%")));
+                           "OR oem1 LIKE ? OR oem2 LIKE ? OR oem3 LIKE ? OR oem4 LIKE ? OR ureticikodu LIKE ? OR adi LIKE ? "
+                           "ORDER BY CASE WHEN kod = ? OR finishkod = ? OR barkod = ? THEN 0 ELSE 1 END, finishkod LIMIT 500",
+                           {like, like, like, like, like, like, like, like, like, needle, needle, needle});
         size_t n = 0;
         while (q.next())
             ++n;
@@ -115,10 +161,12 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    benchmark::RegisterBenchmark("StokAraVaro/client/sqlite", BM_Client, false)->Unit(benchmark::kMillisecond)->Iterations(200);
     benchmark::RegisterBenchmark("StokAraVaro/method/sqlite", BM_Method, false)->Unit(benchmark::kMillisecond)->Iterations(200);
     benchmark::RegisterBenchmark("StokAraVaro/query/sqlite", BM_Query, false)->Unit(benchmark::kMillisecond)->Iterations(200);
     benchmark::RegisterBenchmark("StokAraVaro/plain-like/sqlite", BM_PlainLike, false)->Unit(benchmark::kMillisecond)->Iterations(20);
     if (qEnvironmentVariableIsSet("VARO_BENCH_POSTGRES")) {
+        benchmark::RegisterBenchmark("StokAraVaro/client/postgres", BM_Client, true)->Unit(benchmark::kMillisecond)->Iterations(200);
         benchmark::RegisterBenchmark("StokAraVaro/method/postgres", BM_Method, true)->Unit(benchmark::kMillisecond)->Iterations(200);
         benchmark::RegisterBenchmark("StokAraVaro/query/postgres", BM_Query, true)->Unit(benchmark::kMillisecond)->Iterations(200);
         benchmark::RegisterBenchmark("StokAraVaro/plain-like/postgres", BM_PlainLike, true)->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -126,5 +174,18 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    for (QProcess *p : g_server) {
+        if (p) {
+            p->terminate();
+            p->waitForFinished(15000);
+            delete p;
+        }
+    }
+    // Connections go before the application object does.
+    for (Fixture &f : g_fixtures) {
+        f.methods.reset();
+        f.repo.reset();
+        f.db.reset();
+    }
     return 0;
 }
