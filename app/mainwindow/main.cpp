@@ -1,5 +1,6 @@
 #include "app/identity/identity.h"
 #include "app/mainwindow/form1.h"
+#include "app/mainwindow/sunucubaglari.h"
 #include "catalogue/altpaneller.h"
 #include "catalogue/katalog.h"
 #include "catalogue/stoksekmesi.h"
@@ -21,9 +22,8 @@ int main(int argc, char **argv)
         const varo::katalog::KatalogYeri yer{&f, f.Panel2Duzeni, f.sPageControl1, f.sstoklistesi, f.syeniler,
                                              f.skampanyali, f.sTabSheetduyuru, f.ssepet, f.sTabSheet2, f.gifstokara,
                                              f.gifyeniler, f.gifkampanyali, f.gifduyuru, f.gifvaroara};
-        new varo::katalog::Katalog(yer, {}, [&f] {
-            return varo::katalog::Oturum{f.oturum.MusteriTipi, f.oturum.carikod, 0, 0, f._USDKUR, f._EURKUR};
-        }, &f);
+        new varo::katalog::Katalog(yer, varo::mainwindow::katalogSunucusuVer(),
+                                   [&f] { return varo::mainwindow::katalogOturumu(f); }, &f);
     });
     kancalar.kolonAyarla = [](varo::mainwindow::TForm1 &f, const varo::mainwindow::MusteriAyari &) {
         varo::applyColumnRules(varo::loginColumnRules(), {f.oturum.MusteriTipi, f.oturum.carikod}, &f);
@@ -33,6 +33,8 @@ int main(int argc, char **argv)
             k->stokSekmesi->metniAra(t);
     };
     kancalar.kayanYaziYukle = [](varo::mainwindow::TForm1 &f, const QString &t) { varo::katalog::KayanYaziGoster(&f, t); };
+    // Last, so that the server calls answer every hook above.
+    varo::mainwindow::sunucuBaglariniKur(kancalar);
     varo::mainwindow::TForm1 Form1;
     Form1.FormCreate();
     // Fills the screen also where no window manager maximizes windows.
