@@ -89,9 +89,23 @@ CREATE EXTENSION IF NOT EXISTS pg_trgm;
 CREATE INDEX stok_arama_trgm ON stok USING gin (arama gin_trgm_ops);
 )SQL";
 
+// Numbers alone, bars kept: "|X|" finds an exact number and "|X" a number
+// start through the index, without reading every match of a short text.
+const char *const kNumberSearchSqlite = R"SQL(
+CREATE VIRTUAL TABLE stok_no_ara USING fts5(numaralar, content='stok', content_rowid='stokno', tokenize='trigram');
+CREATE TRIGGER stok_no_ara_ai AFTER INSERT ON stok BEGIN INSERT INTO stok_no_ara(rowid, numaralar) VALUES (new.stokno, new.numaralar); END;
+CREATE TRIGGER stok_no_ara_ad AFTER DELETE ON stok BEGIN INSERT INTO stok_no_ara(stok_no_ara, rowid, numaralar) VALUES ('delete', old.stokno, old.numaralar); END;
+CREATE TRIGGER stok_no_ara_au AFTER UPDATE OF numaralar ON stok BEGIN INSERT INTO stok_no_ara(stok_no_ara, rowid, numaralar) VALUES ('delete', old.stokno, old.numaralar); INSERT INTO stok_no_ara(rowid, numaralar) VALUES (new.stokno, new.numaralar); END;
+INSERT INTO stok_no_ara(stok_no_ara) VALUES ('rebuild');
+)SQL";
+const char *const kNumberSearchPostgres = R"SQL(
+CREATE INDEX stok_numaralar_trgm ON stok USING gin (numaralar gin_trgm_ops);
+)SQL";
+
 const Migration kMigrations[] = {
     {1, kSchemaV1, nullptr},
     {2, kSearchSqlite, kSearchPostgres},
+    {3, kNumberSearchSqlite, kNumberSearchPostgres},
 };
 
 QStringList statements(const QString &script)

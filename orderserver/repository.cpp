@@ -340,12 +340,20 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
             + order.arg(QStringLiteral("strpos(s.numaralar, ?)"), QStringLiteral("strpos(s.numaralar, ?)"));
         binds = {QLatin1Char('%') + like + QLatin1Char('%'), exact, prefix, cap};
     } else if (needle.size() >= 3) {
-        // The trigram index takes the text as one quoted phrase; quotes were
-        // removed by the normalisation, so nothing in it is syntax.
-        sql = QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno IN (SELECT rowid FROM stok_ara WHERE stok_ara MATCH ?)")
+        // Candidates: exact numbers, number starts, and the first matches
+        // anywhere in stock-number order, each capped; only these few rows
+        // are read and ranked, so a three-letter text matching half of the
+        // catalogue costs no more than a precise one. The trigram index takes
+        // the texts as quoted phrases; quotes and bars were removed by the
+        // normalisation, so nothing in them is syntax.
+        sql = QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno IN ("
+                             "SELECT id FROM (SELECT rowid AS id FROM stok_no_ara WHERE stok_no_ara MATCH ? LIMIT ?) "
+                             "UNION SELECT id FROM (SELECT rowid AS id FROM stok_no_ara WHERE stok_no_ara MATCH ? LIMIT ?) "
+                             "UNION SELECT id FROM (SELECT rowid AS id FROM stok_ara WHERE stok_ara MATCH ? LIMIT ?))")
                   .arg(QLatin1String(kStockColumns))
             + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
-        binds = {QLatin1Char('"') + needle + QLatin1Char('"'), exact, prefix, cap};
+        auto phrase = [](const QString &t) { return QLatin1Char('"') + t + QLatin1Char('"'); };
+        binds = {phrase(exact), cap, phrase(prefix), cap, phrase(needle), cap, exact, prefix, cap};
     } else {
         sql = QStringLiteral("SELECT %1 FROM stok s WHERE instr(s.arama, ?) > 0").arg(QLatin1String(kStockColumns))
             + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
