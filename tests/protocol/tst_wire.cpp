@@ -1,0 +1,365 @@
+#include "protocol/frame.h"
+#include "protocol/methodserver.h"
+#include "protocol/tablejson.h"
+#include "server/servermethods1client.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QThread>
+#include <QThreadPool>
+#include <QtEndian>
+
+using namespace varo;
+
+namespace {
+
+QJsonObject answer(const QJsonValue &result, const QJsonObject &out = {})
+{
+    QJsonObject o{{QStringLiteral("result"), result}};
+    if (!out.isEmpty())
+        o.insert(QStringLiteral("out"), out);
+    return o;
+}
+
+QJsonObject streamOf(const QByteArray &b)
+{
+    return {{QStringLiteral("size"), double(b.size())}, {QStringLiteral("base64"), QString::fromLatin1(b.toBase64())}};
+}
+
+// A server whose methods answer from the arguments, so the tests can see
+// exactly which values arrived at which positions.
+QJsonObject handle(const QString &m, const QJsonArray &p)
+{
+    if (m == u"EchoString")
+        return answer(p.at(0));
+    if (m == u"SepetVer") {
+        DataSet t;
+        t.addField(QStringLiteral("SIRANO"), FieldType::Int32);
+        t.addField(QStringLiteral("STOKADI"), FieldType::WideString);
+        t.addField(QStringLiteral("FIYAT"), FieldType::Float);
+        t.addField(QStringLiteral("TUTAR"), FieldType::Currency);
+        t.addField(QStringLiteral("TARIH"), FieldType::DateTime);
+        t.addField(QStringLiteral("SEC"), FieldType::Boolean);
+        t.addField(QStringLiteral("BUYUK"), FieldType::Int64);
+        t.open();
+        for (int r = 0; r < p.at(0).toInt(); ++r) {
+            t.appendRecord();
+            t.field(0)->setValue(r + 1);
+            t.field(1)->setValue(r == 1 ? QVariant() : QVariant(QStringLiteral("Şanzıman yağı %1").arg(r)));
+            t.field(2)->setValue(12.5 * r);
+            t.field(3)->setValue(1234.56);
+            t.field(4)->setValue(46366.25);
+            t.field(5)->setValue(r % 2 == 0);
+            t.field(6)->setValue(qint64(1) << 40);
+        }
+        return answer(dataSetToJson(t));
+    }
+    if (m == u"BannerResimVer")
+        return answer(streamOf(QByteArray(5000, 'x')), {{QStringLiteral("size"), 5000}});
+    if (m == u"BelgeIndir2") {
+        if (!p.at(1).isNull() || !p.at(2).isNull() || !p.at(3).isObject())
+            throw std::runtime_error("positions mixed up");
+        if (p.at(0).toInt() < 0)
+            throw std::runtime_error("Belge bulunamadı");
+        const QString adi = p.at(3).toObject().value(QStringLiteral("fields")).toObject().value(QStringLiteral("FADI")).toString();
+        return answer(streamOf("%PDF"), {{QStringLiteral("size"), 4}, {QStringLiteral("adi"), adi + QStringLiteral(".pdf")}});
+    }
+    if (m == u"BuyukGetir") {
+        if (p.at(0).toString().isEmpty())
+            return answer(QJsonValue());
+        TSonucBilgisi s;
+        s.setADI(QStringLiteral("BAYİ"));
+        s.setVarmi(true);
+        s.setVersion(5);
+        return answer(s.toJson());
+    }
+    if (m == u"SepetEkle")  // the object goes in, null when missing
+        return answer(p.at(0).isNull() ? 0 : 1);
+    if (m == u"SiparisKaydet")
+        return answer(p.at(1).toInt() > 0);
+    if (m == u"KurlariAl")
+        return answer(1, {{QStringLiteral("usd"), 32.45}, {QStringLiteral("eur"), 35.1}});
+    throw std::runtime_error("not in this test");
+}
+
+}  // namespace
+
+class tst_Wire : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void scalarsAndOutValues();
+    void tablesKeepTypesAndNulls();
+    void streamsWithTheirSize();
+    void belgeIndir2Positions();
+    void objectsAndNulls();
+    void serverErrorReachesClient();
+    void preparedOncePerClient();
+    void badFrames_data();
+    void badFrames();
+    void baglantiKurGivesUpAfterElevenAttempts();
+    void baglantiKurSucceedsWhenListenerStartsLate();
+
+private:
+    std::unique_ptr<Connection> open();
+    QThreadPool m_pool;
+    QThread m_thread;
+    MethodServer *m_server = nullptr;
+    std::atomic<int> m_calls = 0;
+};
+
+void tst_Wire::initTestCase()
+{
+    // The client blocks the test thread while it waits for answers, so the
+    // listener runs an event loop of its own.
+    m_thread.start();
+    m_server = new MethodServer([this](const QString &m, const QJsonArray &p) {
+        ++m_calls;
+        return handle(m, p);
+    }, &m_pool);
+    m_server->setIdleTimeout(3000);
+    m_server->setMaxFrame(1 << 20);
+    m_server->moveToThread(&m_thread);
+    bool ok = false;
+    QMetaObject::invokeMethod(m_server, [&] { ok = m_server->listen(QHostAddress::LocalHost, 0); },
+                              Qt::BlockingQueuedConnection);
+    QVERIFY(ok);
+}
+
+void tst_Wire::cleanupTestCase()
+{
+    QMetaObject::invokeMethod(m_server, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    m_pool.waitForDone();
+}
+
+std::unique_ptr<Connection> tst_Wire::open()
+{
+    auto c = std::make_unique<Connection>();
+    c->HostName = QStringLiteral("127.0.0.1");
+    c->Port = QString::number(m_server->serverPort());
+    c->Open();
+    return c;
+}
+
+void tst_Wire::scalarsAndOutValues()
+{
+    auto c = open();
+    TServerMethods1Client client(*c);
+    QCOMPARE(client.EchoString(QStringLiteral("Çğüşöı İ")), QStringLiteral("Çğüşöı İ"));
+    double usd = 0, eur = 0;
+    QCOMPARE(client.KurlariAl(usd, eur), 1);
+    QCOMPARE(usd, 32.45);
+    QCOMPARE(eur, 35.1);
+    QCOMPARE(client.SiparisKaydet(nullptr, 7, 1, 1, QString(), 1, 0), true);
+    QCOMPARE(client.SiparisKaydet(nullptr, 0, 1, 1, QString(), 1, 0), false);
+}
+
+void tst_Wire::tablesKeepTypesAndNulls()
+{
+    auto c = open();
+    TServerMethods1Client client(*c);
+    DataSet *t = client.SepetVer(3);
+    QCOMPARE(t->recordCount(), 3);
+    QCOMPARE(t->field(0)->dataType(), FieldType::Int32);
+    QCOMPARE(t->field(2)->dataType(), FieldType::Float);
+    QCOMPARE(t->field(3)->dataType(), FieldType::Currency);
+    QCOMPARE(t->field(4)->dataType(), FieldType::DateTime);
+    QCOMPARE(t->field(5)->dataType(), FieldType::Boolean);
+    QCOMPARE(t->field(6)->dataType(), FieldType::Int64);
+    QCOMPARE(t->field(1)->stringAt(0), QStringLiteral("Şanzıman yağı 0"));
+    QVERIFY(t->field(1)->isNull(1));
+    QCOMPARE(t->field(2)->doubleAt(2), 25.0);
+    QCOMPARE(t->field(4)->doubleAt(0), 46366.25);
+    QCOMPARE(t->field(5)->boolAt(1), false);
+    QCOMPARE(t->field(6)->intAt(0), qint64(1) << 40);
+    DataSet empty;
+    empty.copyFrom(*client.SepetVer(0));
+    QCOMPARE(empty.recordCount(), 0);
+    QCOMPARE(empty.fieldCount(), 7);
+}
+
+void tst_Wire::streamsWithTheirSize()
+{
+    auto c = open();
+    TServerMethods1Client client(*c);
+    qint64 size = -1;
+    QIODevice *s = client.BannerResimVer(size);
+    QCOMPARE(size, 5000);
+    QCOMPARE(s->readAll().size(), 5000);
+}
+
+void tst_Wire::belgeIndir2Positions()
+{
+    auto c = open();
+    TServerMethods1Client client(*c);
+    auto bilgi = std::make_unique<TSonucBilgisi>();
+    bilgi->setADI(QStringLiteral("rapor"));
+    qint64 size = 0;
+    QString adi = QStringLiteral("eski");
+    QIODevice *s = client.BelgeIndir2(3, size, adi, std::move(bilgi));
+    QCOMPARE(size, 4);
+    QCOMPARE(adi, QStringLiteral("rapor.pdf"));
+    QCOMPARE(s->readAll(), QByteArray("%PDF"));
+}
+
+void tst_Wire::objectsAndNulls()
+{
+    auto c = open();
+    TServerMethods1Client client(*c);
+    TSonucBilgisi *s = client.BuyukGetir(QStringLiteral("ID-1"));
+    QVERIFY(s);
+    QCOMPARE(s->ADI(), QStringLiteral("BAYİ"));
+    QCOMPARE(s->Varmi(), true);
+    QCOMPARE(s->Version(), 5);
+    QCOMPARE(client.BuyukGetir(QString()), nullptr);  // a null object is no error
+    // A missing argument object travels as null and the method still runs.
+    QCOMPARE(client.SepetEkle(nullptr, 1, 1, QString(), QString(), 1, 18, 1, 0, 1, 0), 0);
+    QCOMPARE(client.SepetEkle(std::make_unique<TSonucBilgisi>(), 1, 1, QString(), QString(), 1, 18, 1, 0, 1, 0), 1);
+}
+
+void tst_Wire::serverErrorReachesClient()
+{
+    auto c = open();
+    TServerMethods1Client client(*c);
+    qint64 size = 0;
+    QString adi = QStringLiteral("eski");
+    try {
+        client.BelgeIndir2(-1, size, adi, std::make_unique<TSonucBilgisi>());
+        QFAIL("the call should have failed");
+    } catch (const ServerError &e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Belge bulunamadı"));
+    }
+    QVERIFY(adi.isEmpty());  // an out string is empty after a failure
+    // The connection still serves the next call.
+    QCOMPARE(client.EchoString(QStringLiteral("tekrar")), QStringLiteral("tekrar"));
+}
+
+void tst_Wire::preparedOncePerClient()
+{
+    auto c = open();
+    QTcpSocket *sock = c->socket();
+    TServerMethods1Client client(*c);
+    client.EchoString(QStringLiteral("a"));
+    const qint64 afterFirst = sock->bytesAvailable();  // nothing pending between calls
+    client.EchoString(QStringLiteral("b"));
+    QCOMPARE(afterFirst, 0);
+}
+
+void tst_Wire::badFrames_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("handshakeFirst");
+    auto frame = [](const QByteArray &body) {
+        QByteArray head(4, Qt::Uninitialized);
+        qToBigEndian<quint32>(quint32(body.size()), head.data());
+        return head + body;
+    };
+    QTest::newRow("no handshake") << frame(R"({"prepare":"TServerMethods1.EchoString"})") << false;
+    QTest::newRow("wrong context") << frame(R"({"version":1,"context":"other/"})") << false;
+    QTest::newRow("not json") << frame("{{{") << true;
+    QTest::newRow("json array") << frame("[1,2]") << true;
+    QTest::newRow("oversized length") << QByteArray::fromHex("7fffffff") + "{}" << true;
+    QTest::newRow("truncated") << QByteArray::fromHex("00000100") + R"({"pre)" << true;
+    QTest::newRow("unknown method") << frame(R"({"prepare":"TServerMethods1.Yok"})") << true;
+    QTest::newRow("unprepared handle") << frame(R"({"execute":42,"values":[]})") << true;
+    QTest::newRow("wrong value count") << frame(R"({"prepare":"TServerMethods1.EchoString"})")
+                                                + frame(R"({"execute":0,"values":[]})") << true;
+    QTest::newRow("unknown request") << frame(R"({"hello":1})") << true;
+}
+
+void tst_Wire::badFrames()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, handshakeFirst);
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, m_server->serverPort());
+    QVERIFY(s.waitForConnected(2000));
+    if (handshakeFirst) {
+        QVERIFY(writeFrame(s, {{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), kDataSnapContext}}, 2000, nullptr));
+        QVERIFY(readFrame(s, 2000, 1 << 20, nullptr));
+    }
+    s.write(bytes);
+    s.waitForBytesWritten(2000);
+    // Whatever came, the last answer is an error and the server hangs up.
+    QString error;
+    std::optional<QJsonObject> last;
+    while (auto r = readFrame(s, 5000, 1 << 20, &error))
+        last = r;
+    QVERIFY2(last && last->contains(QStringLiteral("error")), qPrintable(error));
+    QVERIFY(s.state() == QAbstractSocket::UnconnectedState || s.waitForDisconnected(3000));
+    // And the next client is served as usual.
+    auto c = open();
+    TServerMethods1Client client(*c);
+    QCOMPARE(client.EchoString(QStringLiteral("hâlâ")), QStringLiteral("hâlâ"));
+}
+
+void tst_Wire::baglantiKurGivesUpAfterElevenAttempts()
+{
+    QTcpServer probe;  // a port that nobody listens on
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(probe.serverPort());
+    probe.close();
+    int reports = 0;
+    setConnectionErrorReporter([&](const QString &t) {
+        ++reports;
+        QCOMPARE(t, kBaglantiKurulamiyor);
+    });
+    Connection c;
+    c.HostName = QStringLiteral("127.0.0.1");
+    c.Port = port;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!BaglantiKur(c, 1));
+    QVERIFY2(clock.elapsed() >= 5500, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(reports, 1);
+    setRetryWaitForTesting(10);
+    QVERIFY(!BaglantiKur(c, 0));
+    QCOMPARE(reports, 1);  // flag 0 is silent
+    setRetryWaitForTesting(500);
+    setConnectionErrorReporter({});
+}
+
+void tst_Wire::baglantiKurSucceedsWhenListenerStartsLate()
+{
+    // The listener comes up on its own thread after the second attempt failed.
+    QThread thread;
+    thread.start();
+    QThreadPool pool;
+    MethodServer *late = new MethodServer(handle, &pool);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    late->moveToThread(&thread);
+    QTimer::singleShot(0, late, [] {});
+    QTimer::singleShot(0, late, [] {});
+    QMetaObject::invokeMethod(late, [late, port] {
+        QTimer::singleShot(750, late, [late, port] { late->listen(QHostAddress::LocalHost, port); });
+    }, Qt::QueuedConnection);
+    int reports = 0;
+    setConnectionErrorReporter([&](const QString &) { ++reports; });
+    Connection c;
+    c.HostName = QStringLiteral("127.0.0.1");
+    c.Port = QString::number(port);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(BaglantiKur(c, 1));
+    const qint64 ms = clock.elapsed();
+    QVERIFY2(ms >= 1000 && ms < 1500, qPrintable(QString::number(ms)));  // two failures, two waits
+    QCOMPARE(reports, 0);
+    c.Close();
+    QMetaObject::invokeMethod(late, [late] { late->close(); delete late; }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
+    pool.waitForDone();
+    setConnectionErrorReporter({});
+}
+
+QTEST_GUILESS_MAIN(tst_Wire)
+#include "tst_wire.moc"
