@@ -333,12 +333,19 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
     const QString exact = QLatin1Char('|') + needle + QLatin1Char('|');
     const QString prefix = QLatin1Char('|') + needle;
     if (m_db.isPostgres()) {
-        QString like = needle;
-        like.replace(QLatin1String("\\"), QLatin1String("\\\\")).replace(QLatin1String("%"), QLatin1String("\\%"))
-            .replace(QLatin1String("_"), QLatin1String("\\_"));
-        sql = QStringLiteral("SELECT %1 FROM stok s WHERE s.arama LIKE ?").arg(QLatin1String(kStockColumns))
+        // The same capped candidates as on SQLite, through the pg_trgm indexes.
+        auto likeOf = [](QString t) {
+            t.replace(QLatin1String("\\"), QLatin1String("\\\\")).replace(QLatin1String("%"), QLatin1String("\\%"))
+                .replace(QLatin1String("_"), QLatin1String("\\_"));
+            return QLatin1Char('%') + t + QLatin1Char('%');
+        };
+        sql = QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno IN ("
+                             "SELECT stokno FROM (SELECT stokno FROM stok WHERE numaralar LIKE ? LIMIT ?) a "
+                             "UNION SELECT stokno FROM (SELECT stokno FROM stok WHERE numaralar LIKE ? LIMIT ?) b "
+                             "UNION SELECT stokno FROM (SELECT stokno FROM stok WHERE arama LIKE ? LIMIT ?) c)")
+                  .arg(QLatin1String(kStockColumns))
             + order.arg(QStringLiteral("strpos(s.numaralar, ?)"), QStringLiteral("strpos(s.numaralar, ?)"));
-        binds = {QLatin1Char('%') + like + QLatin1Char('%'), exact, prefix, cap};
+        binds = {likeOf(exact), cap, likeOf(prefix), cap, likeOf(needle), cap, exact, prefix, cap};
     } else if (needle.size() >= 3) {
         // Candidates: exact numbers, number starts, and the first matches
         // anywhere in stock-number order, each capped; only these few rows
