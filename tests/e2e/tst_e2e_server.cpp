@@ -17,6 +17,21 @@
 using namespace varo;
 using namespace varo::orderserver;
 
+// A database of this test's own inside the test cluster, so tests running at
+// the same time do not share tables.
+static QString ownPostgresDatabase(const QString &url, const QString &name)
+{
+    {
+        varo::orderserver::Database admin(varo::orderserver::DbConfig{{}, url});
+        QSqlDatabase c = admin.connection();
+        varo::orderserver::exec(c, QStringLiteral("DROP DATABASE IF EXISTS ") + name);
+        varo::orderserver::exec(c, QStringLiteral("CREATE DATABASE ") + name);
+    }
+    QUrl u(url);
+    u.setPath(QLatin1Char('/') + name);
+    return u.toString();
+}
+
 // The method client against the real server program on loopback, on SQLite
 // and, when VARO_TEST_POSTGRES_URL is set, on PostgreSQL.
 class TestE2eServer : public QObject {
@@ -26,7 +41,8 @@ private:
     QTemporaryDir m_dir;
     QProcess m_server;
     QString m_port;
-    QString m_pg;
+    QString m_pg;        // this test's own database
+    QString m_pgSource;  // the cluster's database it was made from
 
     void configure(Connection &c) const
     {
@@ -64,20 +80,18 @@ private slots:
     void init()
     {
         QFETCH_GLOBAL(QString, postgres);
-        if (m_server.state() != QProcess::NotRunning && postgres == m_pg)
+        if (m_server.state() != QProcess::NotRunning && postgres == m_pgSource)
             return;
         if (m_server.state() != QProcess::NotRunning) {
             m_server.terminate();
             m_server.waitForFinished(15000);
         }
-        m_pg = postgres;
+        m_pgSource = postgres;
+        m_pg = postgres.isEmpty() ? postgres : ownPostgresDatabase(postgres, QStringLiteral("varo_tst_e2e"));
+        postgres = m_pg;
         const QString file = m_dir.filePath(QStringLiteral("e2e-%1.db").arg(postgres.isEmpty() ? "sqlite" : "pg"));
         {
             Database db(DbConfig{file, postgres});
-            if (!postgres.isEmpty()) {
-                exec(db.connection(), "DROP SCHEMA public CASCADE");
-                exec(db.connection(), "CREATE SCHEMA public");
-            }
             db.migrate();
             if (db.isEmpty())
                 seedDatabase(db, SeedOptions{2000, 20, 60});

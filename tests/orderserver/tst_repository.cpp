@@ -12,6 +12,21 @@
 
 using namespace varo::orderserver;
 
+// A database of this test's own inside the test cluster, so tests running at
+// the same time do not share tables.
+static QString ownPostgresDatabase(const QString &url, const QString &name)
+{
+    {
+        varo::orderserver::Database admin(varo::orderserver::DbConfig{{}, url});
+        QSqlDatabase c = admin.connection();
+        varo::orderserver::exec(c, QStringLiteral("DROP DATABASE IF EXISTS ") + name);
+        varo::orderserver::exec(c, QStringLiteral("CREATE DATABASE ") + name);
+    }
+    QUrl u(url);
+    u.setPath(QLatin1Char('/') + name);
+    return u.toString();
+}
+
 // Runs on SQLite, and on PostgreSQL as well when VARO_TEST_POSTGRES_URL names
 // a throw-away database (the test cluster of ./varo test).
 class TestRepository : public QObject {
@@ -43,14 +58,9 @@ private slots:
     {
         QFETCH_GLOBAL(QString, postgres);
         DbConfig cfg;
-        cfg.postgresUrl = postgres;
+        cfg.postgresUrl = postgres.isEmpty() ? postgres : ownPostgresDatabase(postgres, QStringLiteral("varo_tst_repository"));
         cfg.sqliteFile = m_dir.filePath(QStringLiteral("t%1.db").arg(QDateTime::currentMSecsSinceEpoch()));
         m_db = std::make_unique<Database>(cfg);
-        if (!postgres.isEmpty()) {
-            QSqlDatabase db = m_db->connection();
-            exec(db, "DROP SCHEMA public CASCADE");
-            exec(db, "CREATE SCHEMA public");
-        }
         QCOMPARE(m_db->migrate(), 3);
         QCOMPARE(m_db->migrate(), 3);  // a second start changes nothing
         QVERIFY(m_db->isEmpty());
