@@ -5,15 +5,22 @@
 #include <QJsonDocument>
 #include <QtEndian>
 
+#include <cstring>
+#include <limits>
+
 namespace varo {
+
+QByteArray encodeFrameBytes(QByteArrayView body)
+{
+    QByteArray out(4 + body.size(), Qt::Uninitialized);
+    qToBigEndian<quint32>(quint32(body.size()), out.data());
+    memcpy(out.data() + 4, body.data(), size_t(body.size()));
+    return out;
+}
 
 QByteArray encodeFrame(const QJsonObject &message)
 {
-    const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
-    QByteArray out(4, Qt::Uninitialized);
-    qToBigEndian<quint32>(quint32(body.size()), out.data());
-    out += body;
-    return out;
+    return encodeFrameBytes(QJsonDocument(message).toJson(QJsonDocument::Compact));
 }
 
 namespace {
@@ -45,7 +52,7 @@ bool readExactly(QAbstractSocket &s, char *dst, qint64 n, QDeadlineTimer deadlin
 
 }  // namespace
 
-std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+std::optional<QByteArray> readFrameBytes(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
 {
     QString dummy;
     if (!error)
@@ -62,8 +69,19 @@ std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qin
     QByteArray body(qsizetype(len), Qt::Uninitialized);
     if (!readExactly(socket, body.data(), len, deadline, error))
         return std::nullopt;
+    return body;
+}
+
+std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+{
+    QString dummy;
+    if (!error)
+        error = &dummy;
+    const std::optional<QByteArray> body = readFrameBytes(socket, timeoutMs, maxFrame, error);
+    if (!body)
+        return std::nullopt;
     QJsonParseError pe;
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &pe);
+    const QJsonDocument doc = QJsonDocument::fromJson(*body, &pe);
     if (pe.error != QJsonParseError::NoError || !doc.isObject()) {
         *error = QStringLiteral("Geçersiz çerçeve: %1").arg(pe.errorString());
         return std::nullopt;
@@ -73,11 +91,21 @@ std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qin
 
 bool writeFrame(QAbstractSocket &socket, const QJsonObject &message, int timeoutMs, QString *error)
 {
+    return writeFrameBytes(socket, QJsonDocument(message).toJson(QJsonDocument::Compact), timeoutMs, error);
+}
+
+bool writeFrameBytes(QAbstractSocket &socket, QByteArrayView body, int timeoutMs, QString *error)
+{
     QString dummy;
     if (!error)
         error = &dummy;
-    const QByteArray data = encodeFrame(message);
-    if (socket.write(data) != data.size()) {
+    if (body.size() > qsizetype(std::numeric_limits<quint32>::max())) {
+        *error = QStringLiteral("Çerçeve çok büyük (%1 bayt)").arg(body.size());
+        return false;
+    }
+    char head[4];
+    qToBigEndian<quint32>(quint32(body.size()), head);
+    if (socket.write(head, 4) != 4 || socket.write(body.data(), body.size()) != body.size()) {
         *error = socket.errorString();
         return false;
     }

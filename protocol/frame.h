@@ -18,10 +18,17 @@ inline constexpr int kProtocolVersion = 1;
 inline const QString kDataSnapContext = QStringLiteral("datasnap/");
 
 QByteArray encodeFrame(const QJsonObject &message);
+QByteArray encodeFrameBytes(QByteArrayView body);
 
 // Blocking read of one frame with a deadline. On failure returns nothing and
 // says why in `error`.
 std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
 bool writeFrame(QAbstractSocket &socket, const QJsonObject &message, int timeoutMs, QString *error);
+
+// The same for a frame whose body is not parsed into a document: execute
+// replies (whose tables are decoded straight into data sets) and the binary
+// attachments that carry byte streams.
+std::optional<QByteArray> readFrameBytes(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
+bool writeFrameBytes(QAbstractSocket &socket, QByteArrayView body, int timeoutMs, QString *error);
 
 }  // namespace varo

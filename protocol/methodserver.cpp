@@ -26,6 +26,30 @@ QJsonArray positionalAnswer(const MethodInfo &method, const QJsonObject &answer)
 
 namespace {
 
+// A stream result leaves the JSON reply and follows it as a binary
+// attachment; the reply keeps its size and attachment number. The Int64 out
+// parameter beside a stream gets the byte length when the handler left it out.
+std::vector<QByteArray> takeStreams(const MethodInfo &m, QJsonArray &values)
+{
+    std::vector<QByteArray> out;
+    if (m.result != u"T")
+        return out;
+    const qsizetype pos = qsizetype(m.params.size());
+    const QJsonValue v = values.at(pos);
+    if (!v.isObject())
+        return out;
+    const QJsonObject o = v.toObject();
+    if (!o.contains(QStringLiteral("base64")))
+        return out;
+    const QByteArray bytes = QByteArray::fromBase64(o.value(QStringLiteral("base64")).toString().toLatin1());
+    values.replace(pos, QJsonObject{{QStringLiteral("size"), double(bytes.size())}, {QStringLiteral("attachment"), 0}});
+    for (std::size_t i = 0; i < m.params.size(); ++i)
+        if (m.params[i].out && m.params[i].kind == u"L" && values.at(qsizetype(i)).isNull())
+            values.replace(qsizetype(i), double(bytes.size()));
+    out.push_back(bytes);
+    return out;
+}
+
 QJsonObject errorReply(const QString &text)
 {
     return {{QStringLiteral("error"), text}};
@@ -81,12 +105,21 @@ void serveConnection(qintptr fd, const MethodServer::Handler &handler, qint64 ma
                 break;
             }
             QJsonObject reply;
+            std::vector<QByteArray> attachments;
             try {
-                reply = {{QStringLiteral("values"), positionalAnswer(m, handler(m.name, values))}};
+                QJsonArray answer = positionalAnswer(m, handler(m.name, values));
+                attachments = takeStreams(m, answer);
+                reply = {{QStringLiteral("values"), answer}};
+                if (!attachments.empty())
+                    reply.insert(QStringLiteral("attachments"), int(attachments.size()));
             } catch (const std::exception &e) {
                 reply = errorReply(QString::fromUtf8(e.what()));
+                attachments.clear();
             }
-            if (!writeFrame(socket, reply, idleMs, nullptr))
+            bool written = writeFrame(socket, reply, idleMs, nullptr);
+            for (const QByteArray &a : attachments)
+                written = written && writeFrameBytes(socket, a, idleMs, nullptr);
+            if (!written)
                 break;
         } else {
             writeFrame(socket, errorReply(QStringLiteral("Bilinmeyen istek")), 2000, nullptr);

@@ -80,6 +80,7 @@ std::unique_ptr<Connection> Connection::CloneConnection() const
     c->DSProxyPort = DSProxyPort;
     c->timeoutMs = timeoutMs;
     c->connectTimeoutMs = connectTimeoutMs;
+    c->maxFrame = maxFrame;
     return c;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/frame.h"
+
 #include <QString>
 
 #include <functional>
@@ -36,6 +38,7 @@ public:
     QString DSProxyPort = QStringLiteral("8095");
     int timeoutMs = 30000;       // per call; a server that stops answering fails the call
     int connectTimeoutMs = 3000;
+    qint64 maxFrame = kDefaultMaxFrame;  // largest reply accepted; above it the call fails
 
     // TCP connect and handshake. Opening an open connection does nothing.
     void Open();

@@ -69,21 +69,21 @@ for idx, (name, ps, r) in enumerate(methods):
         else:
             body.append("    in.append(%s ? QJsonValue(%s->toJson()) : QJsonValue());" % (n, n))
             body.append("    %s.reset();  // consumed by the call" % n)
-    body.append('    const QJsonArray v = execute(%d, QStringLiteral("%s"), in);' % (idx, name))
+    body.append('    const Reply v = call(%d, QStringLiteral("%s"), in);' % (idx, name))
     for i, (n, k, o) in enumerate(ps):
         if o:
-            conv = {"S": "v.at(%d).toString()", "I": "v.at(%d).toInt()", "D": "v.at(%d).toDouble()",
-                    "L": "qint64(v.at(%d).toDouble())", "B": "v.at(%d).toBool()"}[k] % i
+            conv = {"S": "v.value(%d).toString()", "I": "v.value(%d).toInt()", "D": "v.value(%d).toDouble()",
+                    "L": "qint64(v.value(%d).toDouble())", "B": "v.value(%d).toBool()"}[k] % i
             body.append("    %s = %s;" % (n, conv))
-    last = "v.at(%d)" % len(ps)
+    last = "v.value(%d)" % len(ps)
     if r == "-":
         body.append("    (void)v;")
     elif r == "S": body.append("    return %s.toString();" % last)
     elif r == "I": body.append("    return %s.toInt();" % last)
     elif r == "B": body.append("    return %s.toBool();" % last)
     elif r == "J": body.append("    return %s.toArray();" % last)
-    elif r == "R": body.append("    return keepReader(%d, %s);" % (idx, last))
-    elif r == "T": body.append("    return keepStream(%d, %s);" % (idx, last))
+    elif r == "R": body.append("    return keepReader(%d, v, %d);" % (idx, len(ps)))
+    elif r == "T": body.append("    return keepStream(%d, v, %d);" % (idx, len(ps)))
     else:
         cls = r[2:]
         if cls in LISTS:

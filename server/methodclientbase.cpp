@@ -2,8 +2,9 @@
 
 #include "protocol/catalogue.h"
 #include "protocol/frame.h"
-#include "protocol/tablejson.h"
+#include "protocol/tablecodec.h"
 
+#include <QJsonObject>
 #include <QTcpSocket>
 
 namespace varo {
@@ -17,46 +18,134 @@ MethodClientBase::MethodClientBase(Connection &connection, bool instanceOwner)
 
 MethodClientBase::~MethodClientBase() = default;
 
-QJsonArray MethodClientBase::execute(int slot, const QString &method, const QJsonArray &inputs)
+QJsonValue MethodClientBase::Reply::value(int position) const
+{
+    if (position < 0 || std::size_t(position) >= values.size())
+        return QJsonValue();
+    try {
+        return parseJsonValue(values[std::size_t(position)]);
+    } catch (const TableFormatError &e) {
+        if (connection)
+            connection->Close();
+        throw ConnectionError(e.what());
+    }
+}
+
+MethodClientBase::Reply MethodClientBase::call(int slot, const QString &method, const QJsonArray &inputs)
 {
     QTcpSocket *s = m_connection.socket();
     if (!s || !m_connection.Connected())
         throw ConnectionError("Bağlantı açık değil");
     const int timeout = m_connection.timeoutMs;
+    const qint64 maxFrame = m_connection.maxFrame;
     QString error;
-    auto call = [&](const QJsonObject &msg) {
+    // A reply that cannot be read leaves the connection in an unknown state:
+    // it is closed, so the next call fails cleanly instead of reading garbage.
+    auto broken = [&](const std::string &why) {
+        m_connection.Close();
+        return ConnectionError(why);
+    };
+    auto send = [&](const QJsonObject &msg) {
         if (!writeFrame(*s, msg, timeout, &error))
-            throw ConnectionError(error.toStdString());
-        auto reply = readFrame(*s, timeout, kDefaultMaxFrame, &error);
-        if (!reply)
-            throw ConnectionError(error.toStdString());
-        if (reply->contains(QStringLiteral("error")))
-            throw ServerError(reply->value(QStringLiteral("error")).toString().toStdString());
-        return *reply;
+            throw broken(error.toStdString());
+        auto body = readFrameBytes(*s, timeout, maxFrame, &error);
+        if (!body)
+            throw broken(error.toStdString());
+        Reply r;
+        r.connection = &m_connection;
+        r.body = std::move(*body);
+        int attachments = 0;
+        try {
+            for (const auto &[key, raw] : jsonObjectMembers(r.body)) {
+                if (key == u"error")
+                    throw ServerError(parseJsonValue(raw).toString().toStdString());
+                if (key == u"values")
+                    r.values = jsonArrayElements(raw);
+                else if (key == u"attachments") {
+                    const QJsonValue n = parseJsonValue(raw);
+                    attachments = n.toInt(-1);
+                    if (attachments < 0 || attachments > 16)
+                        throw broken("Geçersiz cevap: ek sayısı");
+                }
+            }
+        } catch (const TableFormatError &e) {
+            throw broken(std::string("Geçersiz cevap: ") + e.what());
+        }
+        for (int i = 0; i < attachments; ++i) {
+            auto a = readFrameBytes(*s, timeout, maxFrame, &error);
+            if (!a)
+                throw broken(error.toStdString());
+            r.attachments.push_back(std::move(*a));
+        }
+        return r;
     };
     auto it = m_handles.find(slot);
     if (it == m_handles.end()) {
-        const QJsonObject r = call({{QStringLiteral("prepare"), kCommandPrefix + method}});
-        it = m_handles.emplace(slot, r.value(QStringLiteral("handle")).toInt()).first;
+        const Reply r = send({{QStringLiteral("prepare"), kCommandPrefix + method}});
+        QJsonValue handle;
+        for (const auto &[key, raw] : jsonObjectMembers(r.body))
+            if (key == u"handle")
+                handle = parseJsonValue(raw);
+        if (!handle.isDouble())
+            throw broken("Geçersiz cevap: komut numarası yok");
+        it = m_handles.emplace(slot, handle.toInt()).first;
     }
-    const QJsonObject r = call({{QStringLiteral("execute"), it->second}, {QStringLiteral("values"), inputs}});
-    return r.value(QStringLiteral("values")).toArray();
+    return send({{QStringLiteral("execute"), it->second}, {QStringLiteral("values"), inputs}});
 }
 
-DataSet *MethodClientBase::keepReader(int, const QJsonValue &v)
+QJsonArray MethodClientBase::execute(int slot, const QString &method, const QJsonArray &inputs)
+{
+    const Reply r = call(slot, method, inputs);
+    QJsonArray out;
+    for (std::size_t i = 0; i < r.values.size(); ++i) {
+        QJsonValue v = r.value(int(i));
+        const QJsonObject o = v.toObject();
+        if (o.contains(QStringLiteral("attachment"))) {
+            const int a = o.value(QStringLiteral("attachment")).toInt(-1);
+            if (a < 0 || std::size_t(a) >= r.attachments.size())
+                throw ConnectionError("Geçersiz cevap: ek yok");
+            v = QJsonObject{{QStringLiteral("size"), double(r.attachments[std::size_t(a)].size())},
+                            {QStringLiteral("base64"), QString::fromLatin1(r.attachments[std::size_t(a)].toBase64())}};
+        }
+        out.append(v);
+    }
+    return out;
+}
+
+DataSet *MethodClientBase::keepReader(int, const Reply &reply, int position)
 {
     auto ds = std::make_unique<DataSet>();
-    if (v.isObject())
-        dataSetFromJson(v.toObject(), *ds);
+    if (std::size_t(position) < reply.values.size()) {
+        const QByteArrayView raw = reply.values[std::size_t(position)];
+        if (!raw.startsWith("null")) {
+            try {
+                decodeTable(raw, *ds);
+            } catch (const TableFormatError &e) {
+                m_connection.Close();
+                throw ConnectionError(e.what());
+            }
+        }
+    }
     ds->open();
     m_readers.push_back(std::move(ds));
     return m_readers.back().get();
 }
 
-QIODevice *MethodClientBase::keepStream(int, const QJsonValue &v)
+QIODevice *MethodClientBase::keepStream(int, const Reply &reply, int position)
 {
+    const QJsonObject o = reply.value(position).toObject();
+    QByteArray bytes;
+    if (o.contains(QStringLiteral("attachment"))) {
+        const int a = o.value(QStringLiteral("attachment")).toInt(-1);
+        if (a < 0 || std::size_t(a) >= reply.attachments.size()) {
+            m_connection.Close();
+            throw ConnectionError("Geçersiz cevap: ek yok");
+        }
+        bytes = reply.attachments[std::size_t(a)];
+    } else
+        bytes = QByteArray::fromBase64(o.value(QStringLiteral("base64")).toString().toLatin1());
     auto b = std::make_unique<QBuffer>();
-    b->setData(QByteArray::fromBase64(v.toObject().value(QStringLiteral("base64")).toString().toLatin1()));
+    b->setData(bytes);
     b->open(QIODevice::ReadOnly);
     m_streams.push_back(std::move(b));
     return m_streams.back().get();

@@ -30,12 +30,25 @@ public:
     MethodClientBase(const MethodClientBase &) = delete;
     MethodClientBase &operator=(const MethodClientBase &) = delete;
 
-    // Generic form, for tools: positional values in, positional values out.
+    // Generic form, for tools: positional values in, positional values out
+    // (a stream as {"size": n, "base64": "..."}).
     QJsonArray execute(int slot, const QString &method, const QJsonArray &inputs);
 
 protected:
-    DataSet *keepReader(int slot, const QJsonValue &v);
-    QIODevice *keepStream(int slot, const QJsonValue &v);
+    // An execute reply as it arrived: the positional values are views into
+    // the frame, parsed only when asked for, so a table is decoded straight
+    // from the bytes into a data set.
+    struct Reply {
+        QByteArray body;
+        std::vector<QByteArrayView> values;
+        std::vector<QByteArray> attachments;
+        Connection *connection = nullptr;  // closed when a value turns out unreadable
+        QJsonValue value(int position) const;
+    };
+    Reply call(int slot, const QString &method, const QJsonArray &inputs);
+
+    DataSet *keepReader(int slot, const Reply &reply, int position);
+    QIODevice *keepStream(int slot, const Reply &reply, int position);
     template <class T>
     T *keepObject(int slot, const QJsonValue &v)
     {

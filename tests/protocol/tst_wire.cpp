@@ -5,12 +5,16 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QThread>
 #include <QThreadPool>
 #include <QtEndian>
+
+#include <future>
+#include <thread>
 
 using namespace varo;
 
@@ -57,6 +61,8 @@ QJsonObject handle(const QString &m, const QJsonArray &p)
         }
         return answer(dataSetToJson(t));
     }
+    if (m == u"DosyaIndir")  // size left to the server
+        return answer(streamOf(QByteArray("\x00\xff\x00", 3)));
     if (m == u"BannerResimVer")
         return answer(streamOf(QByteArray(5000, 'x')), {{QStringLiteral("size"), 5000}});
     if (m == u"BelgeIndir2") {
@@ -95,6 +101,8 @@ private slots:
     void scalarsAndOutValues();
     void tablesKeepTypesAndNulls();
     void streamsWithTheirSize();
+    void badReplies_data();
+    void badReplies();
     void belgeIndir2Positions();
     void objectsAndNulls();
     void serverErrorReachesClient();
@@ -192,6 +200,84 @@ void tst_Wire::streamsWithTheirSize()
     QIODevice *s = client.BannerResimVer(size);
     QCOMPARE(size, 5000);
     QCOMPARE(s->readAll().size(), 5000);
+    // A handler that leaves the size out still gets it to the caller, and
+    // bytes of every value come through unchanged.
+    size = -1;
+    s = client.DosyaIndir(size);
+    QCOMPARE(size, 3);
+    QCOMPARE(s->readAll(), QByteArray("\x00\xff\x00", 3));
+}
+
+void tst_Wire::badReplies_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    auto frame = [](const QByteArray &body) {
+        QByteArray head(4, Qt::Uninitialized);
+        qToBigEndian<quint32>(quint32(body.size()), head.data());
+        return head + body;
+    };
+    QTest::newRow("not json") << frame("values");
+    QTest::newRow("broken table") << frame(R"({"values":[1,{"columns":[{"name":"A","type":1}],"data":[[{}]]}]})");
+    QTest::newRow("ragged table") << frame(R"({"values":[1,{"columns":[{"name":"A","type":1},{"name":"B","type":1}],"data":[[1],[]]}]})");
+    QTest::newRow("oversized length") << QByteArray::fromHex("7fffffff");
+    QTest::newRow("truncated, then closed") << QByteArray::fromHex("00001000") + "{\"values\":[";
+    QTest::newRow("silence") << QByteArray();
+    QTest::newRow("missing attachment") << frame(R"({"values":[1,{"columns":[],"data":[]}],"attachments":1})");
+    QTest::newRow("absurd attachment count") << frame(R"({"values":[],"attachments":100000})");
+}
+
+void tst_Wire::badReplies()
+{
+    // A scripted server: handshake and prepare as usual, then the reply of
+    // the row. The client must fail the call, close its connection and not
+    // wait longer than its call timeout.
+    QFETCH(QByteArray, reply);
+    std::atomic<bool> done = false;
+    std::promise<quint16> port;
+    std::thread script([&] {
+        QTcpServer listener;
+        port.set_value(listener.listen(QHostAddress::LocalHost, 0) ? listener.serverPort() : 0);
+        if (!listener.waitForNewConnection(5000))
+            return;
+        std::unique_ptr<QTcpSocket> s(listener.nextPendingConnection());
+        s->setParent(nullptr);
+        if (!readFrame(*s, 3000, 4096, nullptr) || !writeFrame(*s, {{QStringLiteral("version"), kProtocolVersion}}, 3000, nullptr))
+            return;
+        if (!readFrame(*s, 3000, 4096, nullptr)
+            || !writeFrame(*s, {{QStringLiteral("handle"), 0}, {QStringLiteral("params"), QJsonArray()}}, 3000, nullptr))
+            return;
+        if (!readFrame(*s, 3000, 4096, nullptr))
+            return;
+        s->write(reply);
+        s->waitForBytesWritten(3000);
+        if (reply.startsWith(QByteArray::fromHex("00001000")))
+            s->disconnectFromHost();
+        while (!done && s->state() == QAbstractSocket::ConnectedState)
+            s->waitForReadyRead(50);
+    });
+    const quint16 listening = port.get_future().get();
+    QVERIFY(listening);
+    Connection c;
+    c.HostName = QStringLiteral("127.0.0.1");
+    c.Port = QString::number(listening);
+    c.timeoutMs = 1500;
+    c.maxFrame = 1 << 20;
+    QElapsedTimer clock;
+    clock.start();
+    bool failed = false;
+    try {
+        c.Open();
+        TServerMethods1Client client(c);
+        client.SepetVer(1);
+    } catch (const ConnectionError &e) {
+        failed = true;
+        QVERIFY(QByteArray(e.what()).size() > 0);
+    }
+    done = true;
+    script.join();
+    QVERIFY(failed);
+    QVERIFY(!c.Connected());
+    QVERIFY(clock.elapsed() < 5000);
 }
 
 void tst_Wire::belgeIndir2Positions()

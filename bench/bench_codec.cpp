@@ -1,0 +1,154 @@
+// Table codec on a stock list of the size the stock search can return:
+// 100,000 rows of 30 columns, about 45 MB of JSON. Encoding writes the wire
+// form from a data set, decoding fills a data set from it; QJsonDocument's
+// parse of the same bytes (which builds no data set at all) is the yardstick.
+#include "protocol/dataset.h"
+#include "protocol/tablecodec.h"
+
+#include <QJsonDocument>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+using namespace varo;
+
+namespace {
+
+constexpr int kRows = 100000;
+
+const char *const kGroups[] = {"FREN SİSTEMİ", "MOTOR", "SÜSPANSİYON", "ELEKTRİK", "FİLTRE", "ŞANZIMAN", "KAPORTA", "SOĞUTMA"};
+const char *const kMakers[] = {"BOSCH", "VALEO", "MANN", "SACHS", "LEMFÖRDER", "FEBI", "TRW", "MAHLE", "GATES", "DAYCO"};
+const char *const kWords[] = {"FREN", "BALATASI", "ÖN", "ARKA", "DİSK", "AMORTİSÖR", "YAĞ", "FİLTRESİ", "HAVA", "POLEN",
+                              "SAĞ", "SOL", "TAKIM", "KAYIŞ", "DEVİRDAİM", "TERMOSTAT", "BUJİ", "ROTİL", "SALINCAK", "CONTA"};
+
+DataSet &stockTable()
+{
+    static DataSet t;
+    if (t.fieldCount())
+        return t;
+    const struct { const char *name; FieldType type; } cols[] = {
+        {"STOK_STOKNO", FieldType::Int32},   {"KOD", FieldType::WideString},        {"ADI", FieldType::WideString},
+        {"BARKOD", FieldType::WideString},   {"OEMNO", FieldType::WideString},      {"URETICIKODU", FieldType::WideString},
+        {"MARKA", FieldType::WideString},    {"ANAGRUP", FieldType::WideString},    {"ALTGRUP", FieldType::WideString},
+        {"DEPARTMAN", FieldType::WideString}, {"BIRIM", FieldType::WideString},     {"OZELKOD", FieldType::WideString},
+        {"LISTEFIYATI", FieldType::Float},   {"ISK1", FieldType::Float},            {"ISK2", FieldType::Float},
+        {"ISK3", FieldType::Float},          {"NETFIYAT", FieldType::Float},        {"KDV", FieldType::Float},
+        {"KDVDAHIL", FieldType::Float},      {"MALIYET", FieldType::Currency},      {"KALAN", FieldType::Float},
+        {"ALINANSIPARIS", FieldType::Float}, {"VERILENSIPARIS", FieldType::Float},  {"DURUM", FieldType::Int32},
+        {"YENI", FieldType::Boolean},        {"KAMPANYALI", FieldType::Boolean},    {"RESIMVAR", FieldType::Int32},
+        {"SONGIRIS", FieldType::DateTime},   {"KAYITTARIHI", FieldType::Date},      {"SIRANO", FieldType::Int64},
+    };
+    for (const auto &c : cols)
+        t.addField(QString::fromLatin1(c.name), c.type);
+    std::mt19937 rng(42);
+    auto pick = [&](const auto &arr) { return QString::fromUtf8(arr[rng() % std::size(arr)]); };
+    auto code = [&](int len) {
+        QString s;
+        for (int i = 0; i < len; ++i)
+            s += QChar(i % 3 == 2 ? '0' + int(rng() % 10) : 'A' + int(rng() % 26));
+        return s;
+    };
+    for (int c = 0; c < t.fieldCount(); ++c)
+        t.field(c)->column().reserve(t.field(c)->dataType(), kRows);
+    auto col = [&](int c) -> Column & { return t.field(c)->column(); };
+    for (int r = 0; r < kRows; ++r) {
+        QString name;
+        for (int w = 0; w < 9; ++w)
+            name += (w ? QStringLiteral(" ") : QString()) + pick(kWords);
+        col(0).ints.push_back(100000 + r);
+        col(1).texts.push_back(code(18));
+        col(2).texts.push_back(name);
+        col(3).texts.push_back(QString::number(8690000000000LL + rng() % 9999999));
+        col(4).texts.push_back(code(14) + QLatin1Char(' ') + code(14) + QLatin1Char(' ') + code(14));
+        col(5).texts.push_back(code(16) + QLatin1Char(' ') + code(16));
+        col(6).texts.push_back(pick(kMakers));
+        col(7).texts.push_back(pick(kGroups));
+        col(8).texts.push_back(pick(kGroups) + QStringLiteral(" PARÇALARI VE BAĞLANTI ELEMANLARI"));
+        col(9).texts.push_back(QStringLiteral("OTOMOTİV YEDEK PARÇA VE AKSESUAR DEPARTMANI"));
+        col(10).texts.push_back(QStringLiteral("ADET"));
+        col(11).texts.push_back(r % 7 ? QStringLiteral("STANDART") : code(6));
+        const double list = double(rng() % 500000) / 100.0;
+        col(12).reals.push_back(list);
+        col(13).reals.push_back(double(rng() % 40));
+        col(14).reals.push_back(double(rng() % 10));
+        col(15).reals.push_back(0);
+        const double net = std::round(list * 0.7 * 100.0) / 100.0;
+        col(16).reals.push_back(net);
+        col(17).reals.push_back(18);
+        col(18).reals.push_back(std::round(net * 118.0) / 100.0);
+        col(19).reals.push_back(std::round(net * 55.0) / 100.0);
+        col(20).reals.push_back(double(rng() % 1000));
+        col(21).reals.push_back(double(rng() % 50));
+        col(22).reals.push_back(double(rng() % 50));
+        col(23).ints.push_back(int(rng() % 4));
+        col(24).ints.push_back(rng() % 10 == 0);
+        col(25).ints.push_back(rng() % 20 == 0);
+        col(26).ints.push_back(int(rng() % 2));
+        col(27).reals.push_back(45000.0 + double(rng() % 1500) + double(rng() % 86400) / 86400.0);
+        col(28).reals.push_back(40000.0 + double(rng() % 6000));
+        col(29).ints.push_back(qint64(r) * 7919 + (qint64(1) << 33));
+    }
+    t.commitBulkLoad(kRows);
+    return t;
+}
+
+const QByteArray &stockJson()
+{
+    static const QByteArray bytes = encodeTable(stockTable());
+    return bytes;
+}
+
+void report(benchmark::State &state, qint64 bytes)
+{
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["rows/s"] = benchmark::Counter(double(state.iterations()) * kRows, benchmark::Counter::kIsRate);
+    state.counters["MB"] = double(bytes) / 1e6;
+}
+
+void BM_EncodeTable(benchmark::State &state)
+{
+    const DataSet &t = stockTable();
+    QByteArray out;
+    for (auto _ : state) {
+        out.clear();
+        out.reserve(stockJson().size() + 4096);
+        encodeTable(t, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    report(state, out.size());
+}
+
+void BM_DecodeTableIntoDataSet(benchmark::State &state)
+{
+    const QByteArray &json = stockJson();
+    for (auto _ : state) {
+        DataSet into;
+        decodeTable(json, into);
+        if (into.recordCount() != kRows)
+            state.SkipWithError("row count differs");
+        benchmark::DoNotOptimize(into.recordCount());
+    }
+    report(state, json.size());
+}
+
+void BM_QJsonDocumentParseOnly(benchmark::State &state)
+{
+    const QByteArray &json = stockJson();
+    for (auto _ : state) {
+        QJsonParseError e;
+        QJsonDocument doc = QJsonDocument::fromJson(json, &e);
+        if (e.error != QJsonParseError::NoError)
+            state.SkipWithError("QJsonDocument refused the table");
+        benchmark::DoNotOptimize(doc.isObject());
+    }
+    report(state, json.size());
+}
+
+}  // namespace
+
+BENCHMARK(BM_EncodeTable)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_DecodeTableIntoDataSet)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_QJsonDocumentParseOnly)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+BENCHMARK_MAIN();

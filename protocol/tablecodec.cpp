@@ -1,0 +1,1100 @@
+#include "tablecodec.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace varo {
+
+// ---------------------------------------------------------------------------
+// Encoding
+
+namespace {
+
+class Writer {
+public:
+    explicit Writer(QByteArray &out) : m_out(out), m_pos(out.size()) {}
+    ~Writer() { m_out.resize(m_pos); }
+
+    char *reserve(qsizetype n)
+    {
+        if (m_pos + n > m_out.size())
+            m_out.resize(std::max<qsizetype>(m_out.size() * 2, m_pos + n + 4096));
+        return m_out.data() + m_pos;
+    }
+    void advance(qsizetype n) { m_pos += n; }
+    void put(char c) { *reserve(1) = c; ++m_pos; }
+    void put(const char *s, qsizetype n)
+    {
+        std::memcpy(reserve(n), s, std::size_t(n));
+        m_pos += n;
+    }
+    template <std::size_t N>
+    void lit(const char (&s)[N]) { put(s, N - 1); }
+
+    void integer(qint64 v)
+    {
+        char *p = reserve(24);
+        m_pos += std::to_chars(p, p + 24, v).ptr - p;
+    }
+    void real(double v)
+    {
+        if (!std::isfinite(v)) {  // JSON has no spelling for these
+            lit("null");
+            return;
+        }
+        char *p = reserve(32);
+        // Prices, rates and day serials mostly have a few decimals. Such a
+        // value is written as its integer digits with the point put back,
+        // once mantissa / 10^k gives exactly the same double again (which is
+        // how the decoder reads it); all others take the shortest general form.
+        static constexpr double kPow10[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0, 1000000.0};
+        const double a = std::fabs(v);
+        if (a < 1e9) {
+            for (int k = 0; k <= 6; ++k) {
+                const double scaled = a * kPow10[k];
+                const std::uint64_t m = std::uint64_t(scaled + 0.5);
+                if (double(m) / kPow10[k] != a)
+                    continue;
+                if (v < 0 && m != 0)
+                    *p++ = '-', ++m_pos;
+                char digits[24];
+                char *e = std::to_chars(digits, digits + 24, m).ptr;
+                qsizetype nd = e - digits;
+                if (k == 0) {
+                    std::memcpy(p, digits, std::size_t(nd));
+                    m_pos += nd;
+                    return;
+                }
+                char *q = p;
+                if (nd <= k) {  // 0.0xy
+                    *q++ = '0';
+                    *q++ = '.';
+                    for (qsizetype z = nd; z < k; ++z)
+                        *q++ = '0';
+                    std::memcpy(q, digits, std::size_t(nd));
+                    q += nd;
+                } else {
+                    std::memcpy(q, digits, std::size_t(nd - k));
+                    q += nd - k;
+                    *q++ = '.';
+                    std::memcpy(q, digits + nd - k, std::size_t(k));
+                    q += k;
+                }
+                while (q[-1] == '0')  // k is the smallest that fits, so this only trims after a "0."
+                    --q;
+                if (q[-1] == '.')
+                    --q;
+                m_pos += q - p;
+                return;
+            }
+        }
+        m_pos += std::to_chars(p, p + 32, v).ptr - p;
+    }
+    void string(const QString &s)
+    {
+        const char16_t *u = reinterpret_cast<const char16_t *>(s.utf16());
+        const qsizetype n = s.size();
+        char *const start = reserve(n * 6 + 2);
+        char *p = start;
+        *p++ = '"';
+        qsizetype i = 0;
+        // Four plain ASCII units at a time (printable, no quote, no
+        // backslash); one unit by hand where that fails, then on in fours.
+        while (i < n) {
+            for (; i + 4 <= n; i += 4) {
+                std::uint64_t w;
+                std::memcpy(&w, u + i, 8);
+                constexpr std::uint64_t ones = 0x0001000100010001ULL, highs = 0x8000800080008000ULL;
+                const std::uint64_t quote = w ^ (ones * '"');
+                const std::uint64_t slash = w ^ (ones * '\\');
+                const std::uint64_t special = (w & 0xFF80FF80FF80FF80ULL) | (((w - ones * 0x20) & ~w) & highs)
+                    | (((quote - ones) & ~quote) & highs) | (((slash - ones) & ~slash) & highs);
+                if (special)
+                    break;
+                const std::uint32_t b = std::uint32_t((w & 0xFF) | ((w >> 8) & 0xFF00) | ((w >> 16) & 0xFF0000)
+                                                      | ((w >> 24) & 0xFF000000));
+                std::memcpy(p, &b, 4);
+                p += 4;
+            }
+            if (i >= n)
+                break;
+            const char16_t c = u[i++];
+            if (c < 0x80) {
+                if (c >= 0x20 && c != '"' && c != '\\') {
+                    *p++ = char(c);
+                    continue;
+                }
+                *p++ = '\\';
+                switch (c) {
+                case '"': *p++ = '"'; break;
+                case '\\': *p++ = '\\'; break;
+                case '\n': *p++ = 'n'; break;
+                case '\r': *p++ = 'r'; break;
+                case '\t': *p++ = 't'; break;
+                case '\b': *p++ = 'b'; break;
+                case '\f': *p++ = 'f'; break;
+                default: {
+                    static const char hex[] = "0123456789abcdef";
+                    *p++ = 'u';
+                    *p++ = '0';
+                    *p++ = '0';
+                    *p++ = hex[c >> 4];
+                    *p++ = hex[c & 15];
+                }
+                }
+            } else if (c < 0x800) {
+                *p++ = char(0xC0 | (c >> 6));
+                *p++ = char(0x80 | (c & 0x3F));
+            } else if (c >= 0xD800 && c < 0xDC00 && i < n && u[i] >= 0xDC00 && u[i] < 0xE000) {
+                const char32_t cp = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(u[i]) - 0xDC00);
+                ++i;
+                *p++ = char(0xF0 | (cp >> 18));
+                *p++ = char(0x80 | ((cp >> 12) & 0x3F));
+                *p++ = char(0x80 | ((cp >> 6) & 0x3F));
+                *p++ = char(0x80 | (cp & 0x3F));
+            } else {
+                // A lone surrogate has no UTF-8 form; it becomes U+FFFD as Qt does.
+                const char16_t d = (c >= 0xD800 && c < 0xE000) ? char16_t(0xFFFD) : c;
+                *p++ = char(0xE0 | (d >> 12));
+                *p++ = char(0x80 | ((d >> 6) & 0x3F));
+                *p++ = char(0x80 | (d & 0x3F));
+            }
+        }
+        *p++ = '"';
+        m_pos += p - start;
+    }
+    void bytes(const QByteArray &b)
+    {
+        put('"');
+        const QByteArray b64 = b.toBase64();
+        put(b64.constData(), b64.size());
+        put('"');
+    }
+
+private:
+    QByteArray &m_out;
+    qsizetype m_pos;
+};
+
+}  // namespace
+
+void encodeTable(const DataSet &table, QByteArray &out)
+{
+    Writer w(out);
+    w.lit("{\"columns\":[");
+    for (int c = 0; c < table.fieldCount(); ++c) {
+        const Field *f = table.field(c);
+        if (c)
+            w.put(',');
+        w.lit("{\"name\":");
+        w.string(f->fieldName());
+        w.lit(",\"type\":");
+        w.integer(int(f->dataType()));
+        w.put('}');
+    }
+    w.lit("],\"data\":[");
+    const std::size_t rows = std::size_t(table.recordCount());
+    for (int c = 0; c < table.fieldCount(); ++c) {
+        const Field *f = table.field(c);
+        const Column &col = f->column();
+        const FieldType t = f->dataType();
+        const bool anyNull = !col.nulls.empty();
+        if (c)
+            w.put(',');
+        w.put('[');
+        for (std::size_t r = 0; r < rows; ++r) {
+            if (r)
+                w.put(',');
+            if (anyNull && col.nulls[r]) {
+                w.lit("null");
+                continue;
+            }
+            switch (t) {
+            case FieldType::Boolean:
+                if (col.ints[r])
+                    w.lit("true");
+                else
+                    w.lit("false");
+                break;
+            case FieldType::Int32:
+            case FieldType::Int64:
+                w.integer(col.ints[r]);
+                break;
+            case FieldType::Float:
+            case FieldType::Currency:
+            case FieldType::Date:
+            case FieldType::DateTime:
+                w.real(col.reals[r]);
+                break;
+            case FieldType::AnsiString:
+            case FieldType::WideString:
+                // Texts are separate heap blocks, usually allocated row by row;
+                // walking a column visits them far apart, so fetch ahead.
+                if (r + 48 < rows)
+                    __builtin_prefetch(col.texts[r + 48].constData());
+                w.string(col.texts[r]);
+                break;
+            case FieldType::Blob:
+                w.bytes(col.blobs[r]);
+                break;
+            }
+        }
+        w.put(']');
+    }
+    w.lit("]}");
+}
+
+QByteArray encodeTable(const DataSet &table)
+{
+    QByteArray out;
+    out.reserve(qsizetype(table.recordCount()) * table.fieldCount() * 12 + 256);
+    encodeTable(table, out);
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Decoding
+
+namespace {
+
+constexpr int kMaxDepth = 256;
+
+[[noreturn]] void fail(std::string_view what, const char *at, const char *begin)
+{
+    throw TableFormatError("tablo çözülemedi: " + std::string(what) + " (bayt " + std::to_string(at - begin) + ")");
+}
+
+inline bool isBlank(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
+inline QString makeString(const char *s, qsizetype n, bool ascii)
+{
+    return ascii ? QString::fromLatin1(s, n) : QString::fromUtf8(s, n);
+}
+
+// Columns such as brand, group or unit repeat a handful of values over
+// thousands of rows. A small direct-mapped cache per column hands out shared
+// copies of them (QString is implicitly shared), which saves an allocation and
+// a conversion per cell. Columns whose values hardly repeat switch it off.
+class StringCache {
+public:
+    QString get(const char *s, qsizetype n, bool ascii)
+    {
+        if (!m_on || n > 64)
+            return makeString(s, n, ascii);
+        std::uint32_t h = std::uint32_t(n) * 0x9E3779B1u;
+        for (qsizetype i = 0; i < n; i += std::max<qsizetype>(1, n / 8))
+            h = (h ^ std::uint8_t(s[i])) * 0x01000193u;
+        Slot &slot = m_slots[h % kSlots];
+        ++m_probes;
+        if (slot.n == n && slot.p && std::memcmp(slot.p, s, std::size_t(n)) == 0) {
+            ++m_hits;
+            return slot.value;
+        }
+        slot.p = s;
+        slot.n = n;
+        slot.value = makeString(s, n, ascii);
+        if (m_probes == 2048 && m_hits < m_probes / 4)
+            m_on = false;
+        return slot.value;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 512;
+    struct Slot {
+        const char *p = nullptr;
+        qsizetype n = -1;
+        QString value;
+    };
+    std::array<Slot, kSlots> m_slots;
+    std::uint32_t m_probes = 0;
+    std::uint32_t m_hits = 0;
+    bool m_on = true;
+};
+
+class Reader {
+public:
+    Reader(const char *begin, const char *end) : m_begin(begin), p(begin), m_end(end) {}
+
+    [[noreturn]] void error(std::string_view what) const { fail(what, p, m_begin); }
+
+    void blanks()
+    {
+        while (p < m_end && isBlank(*p))
+            ++p;
+    }
+    char peek()
+    {
+        blanks();
+        if (p >= m_end)
+            error("beklenmeyen son");
+        return *p;
+    }
+    void expect(char c)
+    {
+        if (peek() != c)
+            error(std::string(1, c) + " bekleniyordu");
+        ++p;
+    }
+    // After an element: true when another one follows, false at `close`.
+    bool more(char close)
+    {
+        const char c = peek();
+        ++p;
+        if (c == ',')
+            return true;
+        if (c == close)
+            return false;
+        error("',' ya da kapanış bekleniyordu");
+    }
+    bool literal(const char *word, std::size_t n)
+    {
+        if (std::size_t(m_end - p) >= n && std::memcmp(p, word, n) == 0) {
+            p += n;
+            return true;
+        }
+        return false;
+    }
+    bool null()
+    {
+        return peek() == 'n' && literal("null", 4);
+    }
+
+    // A JSON string as a QString. Fast path: no escapes, and plain ASCII
+    // goes through the Latin-1 conversion, which is the cheapest Qt has.
+    // `cache`, when given, hands out shared copies of values seen before.
+    QString string(StringCache *cache = nullptr)
+    {
+        expect('"');
+        const char *s = p;
+        std::uint64_t high = 0;
+        // Eight bytes at a time while none of them is a quote, a backslash or
+        // a control character.
+        while (m_end - p >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+            const std::uint64_t quote = w ^ (ones * '"');
+            const std::uint64_t slash = w ^ (ones * '\\');
+            const std::uint64_t special =
+                ((quote - ones) & ~quote) | ((slash - ones) & ~slash) | ((w - ones * 0x20) & ~w);
+            if (special & highs)
+                break;
+            high |= w;
+            p += 8;
+        }
+        while (p < m_end) {
+            const unsigned char c = static_cast<unsigned char>(*p);
+            if (c == '"') {
+                const qsizetype n = p - s;
+                ++p;
+                const bool ascii = !(high & 0x8080808080808080ULL);
+                return cache ? cache->get(s, n, ascii) : makeString(s, n, ascii);
+            }
+            if (c == '\\')
+                return escapedString(s);
+            if (c < 0x20)
+                error("metinde denetim karakteri");
+            high |= c;
+            ++p;
+        }
+        error("kapanmamış metin");
+    }
+
+    // A string key compared without building a QString.
+    std::string_view key()
+    {
+        expect('"');
+        const char *s = p;
+        while (p < m_end && *p != '"') {
+            if (*p == '\\') {  // our keys never need escapes; decode the general case anyway
+                m_scratch = escapedString(s).toStdString();
+                expect(':');
+                return m_scratch;
+            }
+            ++p;
+        }
+        if (p >= m_end)
+            error("kapanmamış metin");
+        std::string_view k(s, std::size_t(p - s));
+        ++p;
+        expect(':');
+        return k;
+    }
+
+    // Numbers. Integers are read exactly; a fraction or exponent in an
+    // integer column is cut to its integer part.
+    qint64 integer()
+    {
+        blanks();
+        qint64 v = 0;
+        auto r = std::from_chars(p, m_end, v);
+        if (r.ec == std::errc() && (r.ptr >= m_end || (*r.ptr != '.' && *r.ptr != 'e' && *r.ptr != 'E'))) {
+            p = r.ptr;
+            return v;
+        }
+        const double d = real();
+        if (!std::isfinite(d) || d < -9.2233720368547758e18 || d >= 9.2233720368547758e18)
+            error("tamsayı sınır dışında");
+        return qint64(d);
+    }
+    double real()
+    {
+        blanks();
+        // Plain decimals with at most 15 significant digits and no exponent
+        // are exact as mantissa / 10^k, which IEEE division rounds correctly;
+        // everything else goes to the general parser.
+        static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const char *q = p;
+        const bool neg = q < m_end && *q == '-';
+        q += neg;
+        std::uint64_t m = 0;
+        int digits = 0, frac = 0;
+        const char *d0 = q;
+        while (q < m_end && unsigned(*q - '0') < 10) {
+            m = m * 10 + unsigned(*q++ - '0');
+            digits += (m != 0);
+        }
+        bool simple = q > d0;
+        if (simple && q < m_end && *q == '.') {
+            const char *f0 = ++q;
+            while (q < m_end && unsigned(*q - '0') < 10) {
+                m = m * 10 + unsigned(*q++ - '0');
+                digits += (m != 0);
+                ++frac;
+            }
+            simple = q > f0;
+        }
+        if (simple && digits <= 15 && frac <= 22 && (q >= m_end || (*q != 'e' && *q != 'E'))) {
+            p = q;
+            const double v = double(m) / kPow10[frac];
+            return neg ? -v : v;
+        }
+        double v = 0;
+        const char *s = p;
+        if (s < m_end && *s == '+')
+            error("sayı bekleniyordu");
+        auto r = std::from_chars(s, m_end, v);
+        if (r.ec == std::errc::result_out_of_range)
+            error("sayı sınır dışında");
+        if (r.ec != std::errc() || !std::isfinite(v))
+            error("sayı bekleniyordu");
+        p = r.ptr;
+        return v;
+    }
+
+    const char *pos() const { return p; }
+    void seek(const char *to) { p = to; }
+    const char *end() const { return m_end; }
+    const char *begin() const { return m_begin; }
+
+private:
+    QString escapedString(const char *s)
+    {
+        std::string &buf = m_unescaped;
+        buf.assign(s, std::size_t(p - s));
+        while (p < m_end) {
+            const char c = *p++;
+            if (c == '"')
+                return QString::fromUtf8(buf.data(), qsizetype(buf.size()));
+            if (static_cast<unsigned char>(c) < 0x20)
+                error("metinde denetim karakteri");
+            if (c != '\\') {
+                buf.push_back(c);
+                continue;
+            }
+            if (p >= m_end)
+                break;
+            switch (*p++) {
+            case '"': buf.push_back('"'); break;
+            case '\\': buf.push_back('\\'); break;
+            case '/': buf.push_back('/'); break;
+            case 'b': buf.push_back('\b'); break;
+            case 'f': buf.push_back('\f'); break;
+            case 'n': buf.push_back('\n'); break;
+            case 'r': buf.push_back('\r'); break;
+            case 't': buf.push_back('\t'); break;
+            case 'u': {
+                char32_t cp = hex4();
+                if (cp >= 0xD800 && cp < 0xDC00 && m_end - p >= 6 && p[0] == '\\' && p[1] == 'u') {
+                    p += 2;
+                    const char32_t lo = hex4();
+                    if (lo >= 0xDC00 && lo < 0xE000)
+                        cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                    else {
+                        appendUtf8(buf, 0xFFFD);
+                        cp = lo;
+                    }
+                }
+                if (cp >= 0xD800 && cp < 0xE000)
+                    cp = 0xFFFD;
+                appendUtf8(buf, cp);
+                break;
+            }
+            default:
+                --p;
+                error("geçersiz kaçış dizisi");
+            }
+        }
+        error("kapanmamış metin");
+    }
+    char32_t hex4()
+    {
+        if (m_end - p < 4)
+            error("kısa \\u dizisi");
+        char32_t v = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = *p++;
+            v <<= 4;
+            if (c >= '0' && c <= '9')
+                v |= char32_t(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                v |= char32_t(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                v |= char32_t(c - 'A' + 10);
+            else
+                error("geçersiz \\u dizisi");
+        }
+        return v;
+    }
+    static void appendUtf8(std::string &b, char32_t cp)
+    {
+        if (cp < 0x80)
+            b.push_back(char(cp));
+        else if (cp < 0x800) {
+            b.push_back(char(0xC0 | (cp >> 6)));
+            b.push_back(char(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            b.push_back(char(0xE0 | (cp >> 12)));
+            b.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+            b.push_back(char(0x80 | (cp & 0x3F)));
+        } else {
+            b.push_back(char(0xF0 | (cp >> 18)));
+            b.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+            b.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+            b.push_back(char(0x80 | (cp & 0x3F)));
+        }
+    }
+
+    const char *m_begin;
+    const char *p;
+    const char *m_end;
+    std::string m_unescaped;
+    std::string m_scratch;
+};
+
+FieldType typeFromCodeOrName(Reader &in)
+{
+    if (in.peek() == '"') {
+        const QString name = in.string();
+        for (int c = int(FieldType::Int32); c <= int(FieldType::Blob); ++c)
+            if (fieldTypeName(FieldType(c)) == name)
+                return FieldType(c);
+        in.error("bilinmeyen sütun tipi");
+    }
+    const qint64 code = in.integer();
+    if (!isValidFieldType(int(code)) || code != qint64(int(code)))
+        in.error("bilinmeyen sütun tipi kodu");
+    return FieldType(code);
+}
+
+QList<FieldDef> readColumns(Reader &in)
+{
+    QList<FieldDef> defs;
+    in.expect('[');
+    if (in.peek() == ']') {
+        in.seek(in.pos() + 1);
+        return defs;
+    }
+    do {
+        in.expect('{');
+        FieldDef d{QString(), FieldType::WideString, 0};
+        bool typed = false;
+        if (in.peek() != '}') {
+            do {
+                const std::string_view k = in.key();
+                if (k == "name")
+                    d.name = in.string();
+                else if (k == "type") {
+                    d.type = typeFromCodeOrName(in);
+                    typed = true;
+                } else if (k == "size")
+                    d.size = int(in.integer());
+                else
+                    in.seek(skipJsonValue(in.pos(), in.end()));
+            } while (in.more('}'));
+        } else
+            in.seek(in.pos() + 1);
+        if (d.name.isEmpty())
+            in.error("adı olmayan sütun");
+        if (!typed)
+            in.error("tipi olmayan sütun");
+        defs.append(d);
+    } while (in.more(']'));
+    return defs;
+}
+
+void markNull(Column &c, std::size_t row)
+{
+    if (c.nulls.size() <= row)
+        c.nulls.resize(row + 1, false);
+    c.nulls[row] = true;
+}
+
+// Reads one value of a column at `row` (the vectors already have room for it).
+inline void readCell(Reader &in, FieldType t, Column &col, std::size_t row, StringCache *cache = nullptr)
+{
+    const char c = in.peek();
+    if (c == 'n') {
+        if (!in.literal("null", 4))
+            in.error("geçersiz değer");
+        markNull(col, row);
+        return;
+    }
+    switch (t) {
+    case FieldType::Int32:
+    case FieldType::Int64:
+    case FieldType::Boolean:
+        if (c == 't' && in.literal("true", 4))
+            col.ints[row] = 1;
+        else if (c == 'f' && in.literal("false", 5))
+            col.ints[row] = 0;
+        else if (c == '"')
+            col.ints[row] = in.string().toLongLong();
+        else if (c == '-' || (c >= '0' && c <= '9'))
+            col.ints[row] = in.integer();
+        else
+            in.error("tamsayı sütununda uygunsuz değer");
+        break;
+    case FieldType::Float:
+    case FieldType::Currency:
+    case FieldType::Date:
+    case FieldType::DateTime:
+        if (c == '-' || (c >= '0' && c <= '9'))
+            col.reals[row] = in.real();
+        else if (c == '"') {
+            const QString s = in.string();
+            if (t == FieldType::Date || t == FieldType::DateTime) {
+                const QDateTime dt = QDateTime::fromString(s, Qt::ISODateWithMs);
+                const QDate d = dt.isValid() ? QDate() : QDate::fromString(s, Qt::ISODate);
+                if (!dt.isValid() && !d.isValid())
+                    in.error("tarih sütununda okunamayan metin");
+                col.reals[row] = dt.isValid() ? dateTimeToSerial(dt) : dateToSerial(d);
+            } else {
+                bool ok = false;
+                col.reals[row] = s.toDouble(&ok);
+                if (!ok)
+                    in.error("sayı sütununda okunamayan metin");
+            }
+        } else
+            in.error("sayı sütununda uygunsuz değer");
+        break;
+    case FieldType::AnsiString:
+    case FieldType::WideString:
+        if (c == '"')
+            col.texts[row] = in.string(cache);
+        else if (c == '-' || (c >= '0' && c <= '9')) {
+            const char *s = in.pos();
+            in.real();
+            col.texts[row] = QString::fromLatin1(s, in.pos() - s);
+        } else
+            in.error("metin sütununda uygunsuz değer");
+        break;
+    case FieldType::Blob:
+        if (c != '"')
+            in.error("blob sütununda uygunsuz değer");
+        col.blobs[row] = QByteArray::fromBase64(in.string().toLatin1());
+        break;
+    }
+}
+
+void growColumn(Column &c, FieldType t, std::size_t n)
+{
+    if (isIntegerType(t))
+        c.ints.resize(n);
+    else if (isFloatingType(t))
+        c.reals.resize(n);
+    else if (isStringType(t))
+        c.texts.resize(n);
+    else
+        c.blobs.resize(n);
+}
+
+
+// One column's array of values, with the loop specialised per kind of value.
+// `rows` is the length every column after the first must have; the first
+// column (known == false) sets it.
+template <class Vec, class One>
+std::size_t readValues(Reader &in, Vec &vec, Column &col, std::size_t rows, bool known, One one)
+{
+    in.expect('[');
+    if (in.peek() == ']') {
+        in.seek(in.pos() + 1);
+        return 0;
+    }
+    if (known)
+        vec.resize(rows);
+    std::size_t r = 0;
+    for (;;) {
+        if (r >= vec.size()) {
+            if (known)
+                in.error("sütunların uzunlukları farklı");
+            vec.resize(std::max<std::size_t>(1024, r * 2));
+        }
+        const char c = in.peek();
+        if (c == 'n') {
+            if (!in.literal("null", 4))
+                in.error("geçersiz değer");
+            markNull(col, r);
+        } else
+            one(c, vec[r]);
+        ++r;
+        if (!in.more(']'))
+            break;
+    }
+    vec.resize(r);
+    return r;
+}
+
+std::size_t readColumn(Reader &in, Field &f, std::size_t rows, bool known)
+{
+    Column &col = f.column();
+    const FieldType t = f.dataType();
+    switch (t) {
+    case FieldType::Int32:
+    case FieldType::Int64:
+    case FieldType::Boolean:
+        return readValues(in, col.ints, col, rows, known, [&](char c, qint64 &v) {
+            if (c == '-' || (c >= '0' && c <= '9'))
+                v = in.integer();
+            else if (c == 't' && in.literal("true", 4))
+                v = 1;
+            else if (c == 'f' && in.literal("false", 5))
+                v = 0;
+            else if (c == '"')
+                v = in.string().toLongLong();
+            else
+                in.error("tamsayı sütununda uygunsuz değer");
+        });
+    case FieldType::Float:
+    case FieldType::Currency:
+    case FieldType::Date:
+    case FieldType::DateTime:
+        return readValues(in, col.reals, col, rows, known, [&](char c, double &v) {
+            if (c == '-' || (c >= '0' && c <= '9'))
+                v = in.real();
+            else {
+                const std::size_t row = 0;
+                Column scratch;
+                scratch.reals.resize(1);
+                readCell(in, t, scratch, row);
+                v = scratch.reals[0];
+            }
+        });
+    case FieldType::AnsiString:
+    case FieldType::WideString: {
+        StringCache cache;
+        return readValues(in, col.texts, col, rows, known, [&](char c, QString &v) {
+            if (c == '"')
+                v = in.string(&cache);
+            else {
+                Column scratch;
+                scratch.texts.resize(1);
+                readCell(in, t, scratch, 0);
+                v = scratch.texts[0];
+            }
+        });
+    }
+    case FieldType::Blob:
+        return readValues(in, col.blobs, col, rows, known, [&](char c, QByteArray &v) {
+            if (c != '"')
+                in.error("blob sütununda uygunsuz değer");
+            v = QByteArray::fromBase64(in.string().toLatin1());
+        });
+    }
+    in.error("bilinmeyen sütun tipi");
+}
+
+// "data": one array per column. The first column sets the row count.
+std::size_t readData(Reader &in, DataSet &into)
+{
+    const int nc = into.fieldCount();
+    std::size_t rows = 0;
+    in.expect('[');
+    int c = 0;
+    if (in.peek() == ']')
+        in.seek(in.pos() + 1);
+    else {
+        do {
+            if (c >= nc)
+                in.error("sütun sayısından fazla değer dizisi");
+            const std::size_t n = readColumn(in, *into.field(c), rows, c > 0);
+            if (c == 0)
+                rows = n;
+            else if (n != rows)
+                in.error("sütunların uzunlukları farklı");
+            ++c;
+        } while (in.more(']'));
+    }
+    if (c != nc && !(c == 0 && rows == 0))
+        in.error("sütun sayısı ile değer dizileri farklı");
+    if (rows > std::size_t(std::numeric_limits<int>::max()))
+        in.error("çok fazla satır");
+    return rows;
+}
+
+// The older form: one array per row.
+std::size_t readRows(Reader &in, DataSet &into)
+{
+    const int nc = into.fieldCount();
+    std::size_t rows = 0;
+    in.expect('[');
+    if (in.peek() == ']') {
+        in.seek(in.pos() + 1);
+        return 0;
+    }
+    do {
+        for (int c = 0; c < nc; ++c)
+            growColumn(into.field(c)->column(), into.field(c)->dataType(), rows + 1);
+        in.expect('[');
+        int c = 0;
+        if (in.peek() == ']')
+            in.seek(in.pos() + 1);
+        else {
+            do {
+                if (c >= nc)
+                    in.error("satır sütunlardan uzun");
+                readCell(in, into.field(c)->dataType(), into.field(c)->column(), rows);
+                ++c;
+            } while (in.more(']'));
+        }
+        if (c != nc)
+            in.error("satır sütunlardan kısa");
+        ++rows;
+    } while (in.more(']'));
+    return rows;
+}
+
+}  // namespace
+
+const char *skipJsonBlanks(const char *p, const char *end)
+{
+    while (p < end && isBlank(*p))
+        ++p;
+    return p;
+}
+
+const char *skipJsonValue(const char *p, const char *end)
+{
+    const char *const begin = p;
+    // Nesting tracked in a small stack of closers instead of recursion.
+    char stack[kMaxDepth];
+    int depth = 0;
+    auto scalar = [&](const char *q) -> const char * {
+        if (q >= end)
+            fail("beklenmeyen son", q, begin);
+        const char c = *q;
+        if (c == '"') {
+            ++q;
+            while (q < end && *q != '"') {
+                if (static_cast<unsigned char>(*q) < 0x20)
+                    fail("metinde denetim karakteri", q, begin);
+                q += (*q == '\\') ? 2 : 1;
+            }
+            if (q >= end)
+                fail("kapanmamış metin", q, begin);
+            return q + 1;
+        }
+        auto word = [&](const char *w, std::size_t n) {
+            if (std::size_t(end - q) < n || std::memcmp(q, w, n) != 0)
+                fail("geçersiz değer", q, begin);
+            return q + n;
+        };
+        if (c == 't')
+            return word("true", 4);
+        if (c == 'f')
+            return word("false", 5);
+        if (c == 'n')
+            return word("null", 4);
+        if (c == '-' || (c >= '0' && c <= '9')) {
+            double v;
+            auto r = std::from_chars(q, end, v);
+            if (r.ec == std::errc::invalid_argument)
+                fail("geçersiz sayı", q, begin);
+            return r.ptr;
+        }
+        fail("geçersiz değer", q, begin);
+    };
+    p = skipJsonBlanks(p, end);
+    for (;;) {
+        if (p >= end)
+            fail("beklenmeyen son", p, begin);
+        const char c = *p;
+        if (c == '[' || c == '{') {
+            if (depth == kMaxDepth)
+                fail("iç içe geçme çok derin", p, begin);
+            stack[depth++] = c == '[' ? ']' : '}';
+            p = skipJsonBlanks(p + 1, end);
+            if (p < end && *p == stack[depth - 1]) {
+                --depth;
+                ++p;
+            } else {
+                if (c == '{') {  // a key and its colon
+                    if (p >= end || *p != '"')
+                        fail("anahtar bekleniyordu", p, begin);
+                    p = skipJsonBlanks(scalar(p), end);
+                    if (p >= end || *p != ':')
+                        fail("':' bekleniyordu", p, begin);
+                    p = skipJsonBlanks(p + 1, end);
+                }
+                continue;
+            }
+        } else
+            p = scalar(p);
+        // After a value: close as many containers as end here.
+        for (;;) {
+            if (depth == 0)
+                return p;
+            p = skipJsonBlanks(p, end);
+            if (p >= end)
+                fail("beklenmeyen son", p, begin);
+            if (*p == stack[depth - 1]) {
+                --depth;
+                ++p;
+                continue;
+            }
+            if (*p != ',')
+                fail("',' ya da kapanış bekleniyordu", p, begin);
+            p = skipJsonBlanks(p + 1, end);
+            if (stack[depth - 1] == '}') {
+                if (p >= end || *p != '"')
+                    fail("anahtar bekleniyordu", p, begin);
+                p = skipJsonBlanks(scalar(p), end);
+                if (p >= end || *p != ':')
+                    fail("':' bekleniyordu", p, begin);
+                p = skipJsonBlanks(p + 1, end);
+            }
+            break;
+        }
+    }
+}
+
+std::vector<std::pair<QString, QByteArrayView>> jsonObjectMembers(QByteArrayView json)
+{
+    std::vector<std::pair<QString, QByteArrayView>> out;
+    Reader in(json.data(), json.data() + json.size());
+    in.expect('{');
+    if (in.peek() == '}')
+        in.seek(in.pos() + 1);
+    else {
+        do {
+            const QString key = in.string();
+            in.expect(':');
+            const char *b = skipJsonBlanks(in.pos(), in.end());
+            const char *e = skipJsonValue(b, in.end());
+            out.emplace_back(key, QByteArrayView(b, e - b));
+            in.seek(e);
+        } while (in.more('}'));
+    }
+    in.blanks();
+    if (in.pos() != in.end())
+        in.error("nesneden sonra fazla bayt");
+    return out;
+}
+
+std::vector<QByteArrayView> jsonArrayElements(QByteArrayView json)
+{
+    std::vector<QByteArrayView> out;
+    Reader in(json.data(), json.data() + json.size());
+    in.expect('[');
+    if (in.peek() == ']')
+        in.seek(in.pos() + 1);
+    else {
+        do {
+            const char *b = skipJsonBlanks(in.pos(), in.end());
+            const char *e = skipJsonValue(b, in.end());
+            out.emplace_back(b, e - b);
+            in.seek(e);
+        } while (in.more(']'));
+    }
+    in.blanks();
+    if (in.pos() != in.end())
+        in.error("diziden sonra fazla bayt");
+    return out;
+}
+
+QJsonValue parseJsonValue(QByteArrayView json)
+{
+    QByteArray wrapped;
+    wrapped.reserve(json.size() + 2);
+    wrapped.append('[').append(json).append(']');
+    QJsonParseError pe;
+    const QJsonDocument doc = QJsonDocument::fromJson(wrapped, &pe);
+    if (pe.error != QJsonParseError::NoError || doc.array().size() != 1)
+        throw TableFormatError("geçersiz JSON değeri: " + pe.errorString().toStdString());
+    return doc.array().at(0);
+}
+
+void decodeTable(QByteArrayView json, DataSet &into)
+{
+    Reader in(json.data(), json.data() + json.size());
+    into.disableControls();
+    try {
+        in.expect('{');
+        const char *dataAt = nullptr;
+        const char *rowsAt = nullptr;
+        bool haveColumns = false;
+        std::size_t rows = 0;
+        bool loaded = false;
+        if (in.peek() == '}')
+            in.seek(in.pos() + 1);
+        else {
+            do {
+                const std::string_view k = in.key();
+                if (k == "columns") {
+                    if (haveColumns)
+                        in.error("iki kez \"columns\"");
+                    into.setFieldDefs(readColumns(in));
+                    haveColumns = true;
+                } else if (k == "data" || k == "rows") {
+                    if (loaded || dataAt || rowsAt)
+                        in.error("iki kez veri");
+                    if (haveColumns) {
+                        rows = k == "data" ? readData(in, into) : readRows(in, into);
+                        loaded = true;
+                    } else {
+                        // Values before their header: come back once the header is read.
+                        (k == "data" ? dataAt : rowsAt) = in.pos();
+                        in.seek(skipJsonValue(in.pos(), in.end()));
+                    }
+                } else
+                    in.seek(skipJsonValue(in.pos(), in.end()));
+            } while (in.more('}'));
+        }
+        in.blanks();
+        if (in.pos() != in.end())
+            in.error("tablodan sonra fazla bayt");
+        if (!haveColumns)
+            in.error("\"columns\" yok");
+        if (dataAt || rowsAt) {
+            in.seek(dataAt ? dataAt : rowsAt);
+            rows = dataAt ? readData(in, into) : readRows(in, into);
+        }
+        into.commitBulkLoad(int(rows));
+    } catch (...) {
+        into.setFieldDefs({});
+        into.enableControls();
+        throw;
+    }
+    into.enableControls();
+}
+
+}  // namespace varo
