@@ -25,8 +25,18 @@ std::atomic<int> g_retryWaitMs{500};
 Connection::Connection() = default;
 Connection::~Connection() { Close(); }
 
-QString Connection::portalHost() { return QStringLiteral(VARO_PORTAL_HOST); }
-QString Connection::portalPort() { return QStringLiteral(VARO_PORTAL_PORT); }
+// The address is a build setting; the environment may override it so that a test or a second
+// demo server on the same machine can be reached without rebuilding.
+QString Connection::portalHost()
+{
+    const QString env = qEnvironmentVariable("VARO_SERVER_HOST");
+    return env.isEmpty() ? QStringLiteral(VARO_PORTAL_HOST) : env;
+}
+QString Connection::portalPort()
+{
+    const QString env = qEnvironmentVariable("VARO_SERVER_PORT");
+    return env.isEmpty() ? QStringLiteral(VARO_PORTAL_PORT) : env;
+}
 
 void Connection::Open()
 {

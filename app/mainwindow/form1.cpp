@@ -5,6 +5,7 @@
 #include "app/shell/mesajkutusu.h"
 #include "app/shell/ortak.h"
 #include "app/shell/tema.h"
+#include "server/connection.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,12 +19,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#ifndef VARO_PORTAL_HOST
-#define VARO_PORTAL_HOST "localhost"
-#endif
-#ifndef VARO_PORTAL_PORT
-#define VARO_PORTAL_PORT "9095"
-#endif
 #ifndef VARO_WEB_SITE
 #define VARO_WEB_SITE "http://localhost:8080/"
 #endif
@@ -265,8 +260,8 @@ void TForm1::FormCreate()
     oturum.Icip = identity::IcIpAl();
     oturum.BILGISAYARID = identity::BilgisayarIdAl();
 
-    portalHost = QStringLiteral(VARO_PORTAL_HOST);
-    portalPort = QStringLiteral(VARO_PORTAL_PORT);
+    portalHost = varo::Connection::portalHost();
+    portalPort = varo::Connection::portalPort();
     websitesi1->setText(QStringLiteral(VARO_WEB_SITE));
 
     GirisYap();
