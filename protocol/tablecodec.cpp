@@ -2,14 +2,24 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QThreadPool>
 
 #include <array>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace varo {
 
@@ -106,24 +116,49 @@ public:
         char *p = start;
         *p++ = '"';
         qsizetype i = 0;
-        // Four plain ASCII units at a time (printable, no quote, no
-        // backslash); one unit by hand where that fails, then on in fours.
+        // Plain ASCII units (printable, no quote, no backslash) go through
+        // in blocks; one unit by hand where a block holds anything else,
+        // then on in blocks.
         while (i < n) {
-            for (; i + 4 <= n; i += 4) {
-                std::uint64_t w;
-                std::memcpy(&w, u + i, 8);
-                constexpr std::uint64_t ones = 0x0001000100010001ULL, highs = 0x8000800080008000ULL;
-                const std::uint64_t quote = w ^ (ones * '"');
-                const std::uint64_t slash = w ^ (ones * '\\');
-                const std::uint64_t special = (w & 0xFF80FF80FF80FF80ULL) | (((w - ones * 0x20) & ~w) & highs)
-                    | (((quote - ones) & ~quote) & highs) | (((slash - ones) & ~slash) & highs);
-                if (special)
+#ifdef __SSE2__
+            const __m128i zero = _mm_setzero_si128(), nonAscii = _mm_set1_epi16(short(0xFF80));
+            const __m128i space = _mm_set1_epi16(0x20), quote = _mm_set1_epi16('"'), slash = _mm_set1_epi16('\\');
+            // A vector of 8 units is plain when its mask is 0.
+            auto special = [&](__m128i v) {
+                const __m128i bad = _mm_or_si128(
+                    _mm_or_si128(_mm_xor_si128(_mm_cmpeq_epi16(_mm_and_si128(v, nonAscii), zero), _mm_set1_epi16(-1)),
+                                 _mm_cmplt_epi16(v, space)),
+                    _mm_or_si128(_mm_cmpeq_epi16(v, quote), _mm_cmpeq_epi16(v, slash)));
+                return _mm_movemask_epi8(bad);
+            };
+            for (; i + 16 <= n; i += 16) {
+                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i + 8));
+                if (special(a) | special(b))
                     break;
-                const std::uint32_t b = std::uint32_t((w & 0xFF) | ((w >> 8) & 0xFF00) | ((w >> 16) & 0xFF0000)
-                                                      | ((w >> 24) & 0xFF000000));
-                std::memcpy(p, &b, 4);
-                p += 4;
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
+                p += 16;
             }
+            if (i + 8 <= n) {
+                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+                if (!special(a)) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, a));
+                    p += 8;
+                    i += 8;
+                    continue;
+                }
+            }
+            if (i + 4 <= n) {
+                const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
+                if (!(special(a) & 0xFF)) {
+                    const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+                    std::memcpy(p, &four, 4);
+                    p += 4;
+                    i += 4;
+                    continue;
+                }
+            }
+#endif
             if (i >= n)
                 break;
             const char16_t c = u[i++];
@@ -279,16 +314,114 @@ inline QString makeString(const char *s, qsizetype n, bool ascii)
     return ascii ? QString::fromLatin1(s, n) : QString::fromUtf8(s, n);
 }
 
+// Plain ASCII bytes to UTF-16 units.
+inline void widenAscii(const char *s, qsizetype n, char16_t *out)
+{
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+    if (i + 8 <= n) {
+        const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(s + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(v, zero));
+        i += 8;
+    }
+#endif
+    for (; i < n; ++i)
+        out[i] = char16_t(static_cast<unsigned char>(s[i]));
+}
+
+// UTF-8 bytes to UTF-16 units; returns the number of units, never more than
+// `n`. Anything that is not well-formed UTF-8 (stray continuation bytes,
+// overlong forms, surrogates, values past U+10FFFF, a sequence cut short)
+// becomes U+FFFD, one per offending byte.
+inline qsizetype decodeUtf8(const char *s, qsizetype n, char16_t *out)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(s);
+    qsizetype i = 0, o = 0;
+    while (i < n) {
+        // Runs of plain ASCII eight bytes at a time.
+        while (n - i >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, b + i, 8);
+            if (w & 0x8080808080808080ULL)
+                break;
+            for (int k = 0; k < 8; ++k)
+                out[o + k] = char16_t(b[i + k]);
+            i += 8;
+            o += 8;
+        }
+        if (i >= n)
+            break;
+        const unsigned c = b[i];
+        if (c < 0x80) {
+            out[o++] = char16_t(c);
+            ++i;
+            continue;
+        }
+        auto cont = [&](qsizetype at) { return at < n && (b[at] & 0xC0) == 0x80; };
+        if (c >= 0xC2 && c < 0xE0 && cont(i + 1)) {
+            out[o++] = char16_t(((c & 0x1F) << 6) | (b[i + 1] & 0x3F));
+            i += 2;
+        } else if (c >= 0xE0 && c < 0xF0 && cont(i + 1) && cont(i + 2)) {
+            const unsigned cp = ((c & 0x0F) << 12) | ((b[i + 1] & 0x3Fu) << 6) | (b[i + 2] & 0x3Fu);
+            if (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000)) {
+                out[o++] = 0xFFFD;
+                ++i;
+                continue;
+            }
+            out[o++] = char16_t(cp);
+            i += 3;
+        } else if (c >= 0xF0 && c < 0xF5 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
+            const unsigned cp = ((c & 0x07) << 18) | ((b[i + 1] & 0x3Fu) << 12) | ((b[i + 2] & 0x3Fu) << 6) | (b[i + 3] & 0x3Fu);
+            if (cp < 0x10000 || cp > 0x10FFFF) {
+                out[o++] = 0xFFFD;
+                ++i;
+                continue;
+            }
+            out[o++] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            out[o++] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            i += 4;
+        } else {
+            out[o++] = 0xFFFD;
+            ++i;
+        }
+    }
+    return o;
+}
+
+// Builds the texts of one column.
+//
+// A cell's text would normally be a heap block of its own, and for a list of
+// 100,000 rows with several text columns the allocations (and later the frees)
+// cost more than reading the bytes. So texts are packed one after another into
+// shared blocks of kBlock units, each QString pointing into its block and
+// holding one reference to it: Qt 6 strings may point anywhere inside their
+// allocation, and each text keeps its own terminating zero, so to every user
+// they are ordinary strings. Changing one copies it out first (the block is
+// shared); a block is freed with its last text, so a text kept elsewhere holds
+// on to at most one block.
+//
 // Columns such as brand, group or unit repeat a handful of values over
-// thousands of rows. A small direct-mapped cache per column hands out shared
-// copies of them (QString is implicitly shared), which saves an allocation and
-// a conversion per cell. Columns whose values hardly repeat switch it off.
-class StringCache {
+// thousands of rows. A small direct-mapped cache hands out shared copies of
+// them, which saves the conversion and the room. Columns whose values hardly
+// repeat switch it off.
+class TextMaker {
 public:
+    TextMaker() = default;
+    TextMaker(const TextMaker &) = delete;
+    TextMaker &operator=(const TextMaker &) = delete;
+    ~TextMaker() { closeBlock(); }
+
+    // The text of the UTF-8 bytes s[0, n); `ascii` when none is above 0x7F.
     QString get(const char *s, qsizetype n, bool ascii)
     {
-        if (!m_on || n > 64)
-            return makeString(s, n, ascii);
+        if (!m_cacheOn || n > 64)
+            return make(s, n, ascii);
         std::uint32_t h = std::uint32_t(n) * 0x9E3779B1u;
         for (qsizetype i = 0; i < n; i += std::max<qsizetype>(1, n / 8))
             h = (h ^ std::uint8_t(s[i])) * 0x01000193u;
@@ -296,27 +429,100 @@ public:
         ++m_probes;
         if (slot.n == n && slot.p && std::memcmp(slot.p, s, std::size_t(n)) == 0) {
             ++m_hits;
+            if (slot.block && slot.block == m_block)
+                return handOut(slot.value.data_ptr().data(), slot.value.size());
             return slot.value;
         }
         slot.p = s;
         slot.n = n;
-        slot.value = makeString(s, n, ascii);
+        slot.value = make(s, n, ascii);
+        slot.block = slot.value.isEmpty() || slot.value.size() >= kLarge ? nullptr : m_block;
         if (m_probes == 2048 && m_hits < m_probes / 4)
-            m_on = false;
+            m_cacheOn = false;
         return slot.value;
     }
 
+    // A text without looking in the cache.
+    QString make(const char *s, qsizetype n, bool ascii)
+    {
+        if (n == 0 || n >= kLarge)
+            return makeString(s, n, ascii);
+        // UTF-8 never has fewer bytes than the text has UTF-16 units.
+        if (m_left < n + 1)
+            openBlock();
+        char16_t *const out = m_next;
+        qsizetype len = n;
+        if (ascii)
+            widenAscii(s, n, out);
+        else
+            len = decodeUtf8(s, n, out);
+        out[len] = 0;
+        m_next += len + 1;
+        m_left -= len + 1;
+        return handOut(out, len);
+    }
+
 private:
+    using Block = QTypedArrayData<char16_t>;
+    static constexpr qsizetype kBlock = 16384;  // units: 32 KB, under malloc's mmap threshold
+    static constexpr qsizetype kLarge = 1024;   // longer texts get blocks of their own
+    // References to the open block are taken in batches: one atomic add per
+    // batch instead of one per text. The unused rest is given back when the
+    // block is closed; until then the count cannot drop to zero early, even
+    // if texts handed out meanwhile are already gone.
+    static constexpr int kBatch = 4096;
+
+    QString handOut(char16_t *at, qsizetype len)
+    {
+        if (m_reserved == 0) {
+            m_block->ref_.fetchAndAddRelaxed(kBatch);
+            m_reserved = kBatch;
+        }
+        --m_reserved;
+        return QString(QStringPrivate(m_block, at, len));
+    }
+
+    void openBlock()
+    {
+        closeBlock();
+        auto [block, data] = Block::allocate(kBlock);
+        if (!block)
+            throw std::bad_alloc();
+        m_block = block;  // our own reference, from allocate()
+        m_next = data;
+        m_left = kBlock;
+    }
+    // Gives back the unused batch and the maker's own reference; the texts
+    // hold theirs.
+    void closeBlock()
+    {
+        if (m_block) {
+            const int giveBack = m_reserved + 1;
+            if (m_block->ref_.fetchAndAddOrdered(-giveBack) == giveBack)
+                Block::deallocate(m_block);
+        }
+        m_block = nullptr;
+        m_next = nullptr;
+        m_left = 0;
+        m_reserved = 0;
+    }
+
     static constexpr std::size_t kSlots = 512;
     struct Slot {
         const char *p = nullptr;
         qsizetype n = -1;
         QString value;
+        const Block *block = nullptr;  // where `value` lives, when in a block of ours
     };
     std::array<Slot, kSlots> m_slots;
     std::uint32_t m_probes = 0;
     std::uint32_t m_hits = 0;
-    bool m_on = true;
+    bool m_cacheOn = true;
+
+    Block *m_block = nullptr;
+    char16_t *m_next = nullptr;
+    qsizetype m_left = 0;
+    int m_reserved = 0;
 };
 
 class Reader {
@@ -367,42 +573,45 @@ public:
         return peek() == 'n' && literal("null", 4);
     }
 
-    // A JSON string as a QString. Fast path: no escapes, and plain ASCII
-    // goes through the Latin-1 conversion, which is the cheapest Qt has.
-    // `cache`, when given, hands out shared copies of values seen before.
-    QString string(StringCache *cache = nullptr)
+    // A JSON string as a QString. Fast path: no escapes. `maker`, when
+    // given, packs the texts of a column together and shares repeated ones.
+    QString string(TextMaker *maker = nullptr)
     {
         expect('"');
         const char *s = p;
-        std::uint64_t high = 0;
-        // Eight bytes at a time while none of them is a quote, a backslash or
-        // a control character.
-        while (m_end - p >= 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
-            const std::uint64_t quote = w ^ (ones * '"');
-            const std::uint64_t slash = w ^ (ones * '\\');
-            const std::uint64_t special =
-                ((quote - ones) & ~quote) | ((slash - ones) & ~slash) | ((w - ones * 0x20) & ~w);
-            if (special & highs)
+        unsigned high = 0;
+#ifdef __SSE2__
+        // Sixteen bytes at a time up to the first quote, backslash or
+        // control character, noting bytes above 0x7F on the way.
+        const __m128i quote = _mm_set1_epi8('"'), slash = _mm_set1_epi8('\\'), ctl = _mm_set1_epi8(0x1F);
+        while (m_end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const __m128i stop = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, slash)),
+                                              _mm_cmpeq_epi8(_mm_max_epu8(v, ctl), ctl));
+            const unsigned bits = unsigned(_mm_movemask_epi8(stop));
+            const unsigned hi = unsigned(_mm_movemask_epi8(v));
+            if (bits) {
+                const unsigned k = unsigned(__builtin_ctz(bits));
+                high |= hi & ((1u << k) - 1);
+                p += k;
                 break;
-            high |= w;
-            p += 8;
+            }
+            high |= hi;
+            p += 16;
         }
+#endif
         while (p < m_end) {
             const unsigned char c = static_cast<unsigned char>(*p);
             if (c == '"') {
                 const qsizetype n = p - s;
                 ++p;
-                const bool ascii = !(high & 0x8080808080808080ULL);
-                return cache ? cache->get(s, n, ascii) : makeString(s, n, ascii);
+                return maker ? maker->get(s, n, high == 0) : makeString(s, n, high == 0);
             }
             if (c == '\\')
                 return escapedString(s);
             if (c < 0x20)
                 error("metinde denetim karakteri");
-            high |= c;
+            high |= c & 0x80;
             ++p;
         }
         error("kapanmamış metin");
@@ -650,7 +859,7 @@ void markNull(Column &c, std::size_t row)
 }
 
 // Reads one value of a column at `row` (the vectors already have room for it).
-inline void readCell(Reader &in, FieldType t, Column &col, std::size_t row, StringCache *cache = nullptr)
+inline void readCell(Reader &in, FieldType t, Column &col, std::size_t row, TextMaker *cache = nullptr)
 {
     const char c = in.peek();
     if (c == 'n') {
@@ -801,7 +1010,7 @@ std::size_t readColumn(Reader &in, Field &f, std::size_t rows, bool known)
         });
     case FieldType::AnsiString:
     case FieldType::WideString: {
-        StringCache cache;
+        TextMaker cache;
         return readValues(in, col.texts, col, rows, known, [&](char c, QString &v) {
             if (c == '"')
                 v = in.string(&cache);
@@ -823,9 +1032,14 @@ std::size_t readColumn(Reader &in, Field &f, std::size_t rows, bool known)
     in.error("bilinmeyen sütun tipi");
 }
 
+bool readDataInParallel(Reader &in, DataSet &into, std::size_t &rows);
+
 // "data": one array per column. The first column sets the row count.
 std::size_t readData(Reader &in, DataSet &into)
 {
+    std::size_t parallelRows = 0;
+    if (readDataInParallel(in, into, parallelRows))
+        return parallelRows;
     const int nc = into.fieldCount();
     std::size_t rows = 0;
     in.expect('[');
@@ -849,6 +1063,277 @@ std::size_t readData(Reader &in, DataSet &into)
     if (rows > std::size_t(std::numeric_limits<int>::max()))
         in.error("çok fazla satır");
     return rows;
+}
+
+// ---------------------------------------------------------------------------
+// Large tables: columns decoded side by side.
+//
+// One quick pass over the bytes finds where each column's value array ends
+// and how many values it holds, without reading them; each column is then
+// read on its own by whichever thread is free (the caller and a helper from
+// the global thread pool), straight into its vectors, which are sized up
+// front. The pass is conservative: anything it does not expect (nested
+// values, ragged columns, bytes ending early) hands the whole "data" array
+// to the careful reader above, which reports the fault exactly as it always
+// has.
+
+// Where one column's value array lies.
+struct ColumnSpan {
+    const char *begin = nullptr;  // at its '['
+    const char *end = nullptr;    // just past its ']'
+    std::size_t count = 0;        // values in it
+};
+
+#ifdef __SSE2__
+inline std::uint64_t byteMask(const __m128i (&v)[4], char c)
+{
+    const __m128i k = _mm_set1_epi8(c);
+    std::uint64_t m = 0;
+    for (int i = 0; i < 4; ++i)
+        m |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v[i], k)))) << (16 * i);
+    return m;
+}
+
+// Bit i set when an odd number of the bits 0..i are set: which bytes lie
+// between an opening quote and its closing one.
+inline std::uint64_t prefixXor(std::uint64_t x)
+{
+    x ^= x << 1;
+    x ^= x << 2;
+    x ^= x << 4;
+    x ^= x << 8;
+    x ^= x << 16;
+    x ^= x << 32;
+    return x;
+}
+#endif
+
+// `p` is at a '['. Counts the commas outside strings up to the matching ']'.
+bool scanColumn(const char *p, const char *end, ColumnSpan &span)
+{
+    span.begin = p;
+    const char *q = skipJsonBlanks(p + 1, end);
+    if (q < end && *q == ']') {
+        span.end = q + 1;
+        span.count = 0;
+        return true;
+    }
+    std::size_t commas = 0;
+    bool inString = false;
+    // Byte by byte up to `limit`: 1 at the closing ']', -1 at anything a
+    // column of plain values cannot hold, 0 at the limit.
+    auto slow = [&](const char *limit) -> int {
+        while (q < limit) {
+            const char c = *q++;
+            if (inString) {
+                if (c == '\\') {
+                    if (q < end)
+                        ++q;
+                } else if (c == '"')
+                    inString = false;
+            } else if (c == '"')
+                inString = true;
+            else if (c == ',')
+                ++commas;
+            else if (c == ']')
+                return 1;
+            else if (c == '[' || c == '{' || c == '}')
+                return -1;
+        }
+        return 0;
+    };
+#ifdef __SSE2__
+    // 64 bytes at a time; a stretch with a backslash goes byte by byte, as
+    // escapes make quotes ambiguous.
+    while (end - q >= 64) {
+        __m128i v[4];
+        for (int i = 0; i < 4; ++i)
+            v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q + 16 * i));
+        if (byteMask(v, '\\')) {
+            const int r = slow(q + 64);
+            if (r < 0)
+                return false;
+            if (r > 0)
+                goto found;
+            continue;
+        }
+        const std::uint64_t inside = prefixXor(byteMask(v, '"')) ^ (inString ? ~std::uint64_t(0) : 0);
+        inString = (inside >> 63) != 0;
+        const std::uint64_t outside = ~inside;
+        const std::uint64_t comma = byteMask(v, ',') & outside;
+        const std::uint64_t stop = (byteMask(v, ']') | byteMask(v, '[') | byteMask(v, '{') | byteMask(v, '}')) & outside;
+        if (stop) {
+            const int k = __builtin_ctzll(stop);
+            if (q[k] != ']')
+                return false;
+            commas += std::size_t(__builtin_popcountll(comma & ((std::uint64_t(1) << k) - 1)));
+            q += k + 1;
+            goto found;
+        }
+        commas += std::size_t(__builtin_popcountll(comma));
+        q += 64;
+    }
+#endif
+    if (slow(end) <= 0)
+        return false;
+found:
+    span.end = q;
+    span.count = commas + 1;
+    return true;
+}
+
+struct ParallelDecode {
+    const char *docBegin = nullptr;
+    DataSet *into = nullptr;
+    std::vector<ColumnSpan> spans;  // spans[i] is final once published > i
+
+    std::mutex m;
+    std::condition_variable cv;
+    int published = 0;
+    bool scanOver = false;  // nothing more will be published
+    bool finished = false;  // the caller has left; late helpers do nothing
+    int helpers = 0;        // helpers inside work()
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    std::vector<std::exception_ptr> errors;  // by column
+
+    void publish(const ColumnSpan &s)
+    {
+        {
+            std::lock_guard<std::mutex> l(m);
+            spans[std::size_t(published)] = s;
+            ++published;
+        }
+        cv.notify_all();
+    }
+    void endScan()
+    {
+        {
+            std::lock_guard<std::mutex> l(m);
+            scanOver = true;
+        }
+        cv.notify_all();
+    }
+
+    // Takes columns until none is left.
+    void work()
+    {
+        const int nc = int(spans.size());
+        while (!failed.load(std::memory_order_relaxed)) {
+            const int i = next.fetch_add(1);
+            if (i >= nc)
+                return;
+            ColumnSpan s;
+            {
+                std::unique_lock<std::mutex> l(m);
+                cv.wait(l, [&] { return published > i || scanOver; });
+                if (published <= i)
+                    return;
+                s = spans[std::size_t(i)];
+            }
+            try {
+                Reader in(docBegin, s.end);
+                in.seek(s.begin);
+                if (readColumn(in, *into->field(i), s.count, true) != s.count || in.pos() != s.end)
+                    in.error("sütunların uzunlukları farklı");
+            } catch (...) {
+                errors[std::size_t(i)] = std::current_exception();
+                failed = true;
+            }
+        }
+    }
+
+    void helperRun()
+    {
+        {
+            std::lock_guard<std::mutex> l(m);
+            if (finished)
+                return;
+            ++helpers;
+        }
+        work();
+        {
+            std::lock_guard<std::mutex> l(m);
+            --helpers;
+        }
+        cv.notify_all();
+    }
+
+    // The caller's part once the scan is over: work, then wait for helpers
+    // still busy. Helpers that have not begun yet will find `finished`.
+    void finish()
+    {
+        work();
+        std::unique_lock<std::mutex> l(m);
+        finished = true;
+        cv.wait(l, [&] { return helpers == 0; });
+    }
+};
+
+constexpr qsizetype kParallelBytes = qsizetype(1) << 20;
+
+// "data" of a large table. Returns false, with the columns empty again and
+// `in` where it was, when the careful reader must do it instead.
+bool readDataInParallel(Reader &in, DataSet &into, std::size_t &rows)
+{
+    const int nc = into.fieldCount();
+    QThreadPool *pool = QThreadPool::globalInstance();
+    if (nc < 2 || in.end() - in.pos() < kParallelBytes || pool->maxThreadCount() < 2)
+        return false;
+    const char *const start = in.pos();
+
+    auto job = std::make_shared<ParallelDecode>();
+    job->docBegin = in.begin();
+    job->into = &into;
+    job->spans.resize(std::size_t(nc));
+    job->errors.resize(std::size_t(nc));
+    // One helper is enough on the machines this runs on; the caller is the other.
+    const int helpers = std::min(nc - 1, std::max(1, pool->maxThreadCount() - 1));
+    for (int h = 0; h < helpers; ++h)
+        if (!pool->tryStart([job] { job->helperRun(); }))
+            break;
+
+    bool plain = true;  // the scan found nothing unexpected
+    try {
+        const char *q = skipJsonBlanks(start, in.end());
+        if (q >= in.end() || *q != '[')
+            plain = false;
+        else
+            q = skipJsonBlanks(q + 1, in.end());
+        for (int c = 0; plain && c < nc; ++c) {
+            ColumnSpan s;
+            if (q >= in.end() || *q != '[' || !scanColumn(q, in.end(), s) || (c > 0 && s.count != job->spans[0].count)) {
+                plain = false;
+                break;
+            }
+            job->publish(s);
+            q = skipJsonBlanks(s.end, in.end());
+            if (q < in.end() && *q == (c + 1 < nc ? ',' : ']'))
+                q = skipJsonBlanks(q + 1, in.end());
+            else
+                plain = false;
+        }
+        if (plain)
+            in.seek(q);
+    } catch (...) {
+        plain = false;
+    }
+    job->endScan();
+    job->finish();
+
+    if (!plain) {
+        for (int c = 0; c < nc; ++c)
+            into.field(c)->column().clear();
+        in.seek(start);
+        return false;
+    }
+    for (const auto &e : job->errors)
+        if (e)
+            std::rethrow_exception(e);
+    rows = job->spans[0].count;
+    if (rows > std::size_t(std::numeric_limits<int>::max()))
+        in.error("çok fazla satır");
+    return true;
 }
 
 // The older form: one array per row.

@@ -28,7 +28,76 @@ private slots:
     void skipValue_data();
     void skipValue();
     void repeatedTextsAreSharedNotMixedUp();
+    void largeTablesComeBackWhole_data();
+    void largeTablesComeBackWhole();
+    void largeBadTables_data();
+    void largeBadTables();
+    void firstFaultIsReportedWhateverTheThreads();
+    void decodedTextsLiveOnTheirOwn();
+    void brokenUtf8BecomesReplacementCharacters_data();
+    void brokenUtf8BecomesReplacementCharacters();
 };
+
+namespace {
+
+// Big enough that the columns are read side by side (over a megabyte).
+constexpr int kBigRows = 30000;
+
+// A table of every column kind; `texts` are the base values of the text column.
+void fillBigTable(DataSet &t, const QStringList &texts)
+{
+    t.addField(QStringLiteral("NO"), FieldType::Int64);
+    t.addField(QStringLiteral("ADI"), FieldType::WideString);
+    t.addField(QStringLiteral("BIRIM"), FieldType::AnsiString);
+    t.addField(QStringLiteral("FIYAT"), FieldType::Float);
+    t.addField(QStringLiteral("TARIH"), FieldType::DateTime);
+    t.addField(QStringLiteral("SEC"), FieldType::Boolean);
+    t.addField(QStringLiteral("RESIM"), FieldType::Blob);
+    const QStringList units{QStringLiteral("ADET"), QStringLiteral("TAKIM"), QStringLiteral("KUTU"), QString()};
+    auto col = [&](int c) -> Column & { return t.field(c)->column(); };
+    for (int c = 0; c < t.fieldCount(); ++c)
+        col(c).nulls.assign(kBigRows, false);
+    for (int r = 0; r < kBigRows; ++r) {
+        col(0).ints.push_back(qint64(r) * 1000003 - 7);
+        // Half of the texts unique, half repeating.
+        const QString &base = texts[r % texts.size()];
+        col(1).texts.push_back(r % 2 ? base : base + QString::number(r));
+        col(1).nulls[std::size_t(r)] = r % 17 == 0;
+        col(2).texts.push_back(units[r % units.size()]);
+        col(3).reals.push_back(r % 13 ? r * 0.01 + 0.005 : 0.0);
+        col(3).nulls[std::size_t(r)] = r % 13 == 0;
+        col(4).reals.push_back(46000.0 + r / 86400.0);
+        col(5).ints.push_back(r % 3 == 0);
+        col(6).blobs.push_back(r % 50 ? QByteArray() : QByteArray::number(r).repeated(3));
+        col(6).nulls[std::size_t(r)] = r % 50 != 0;
+    }
+    t.commitBulkLoad(kBigRows);
+}
+
+// Raw JSON of a large table, column by column, for damaging it on purpose.
+struct RawTable {
+    QList<QByteArrayList> columns{{}, {}, {}, {}};
+
+    RawTable()
+    {
+        for (int r = 0; r < 60000; ++r) {
+            columns[0] << QByteArray::number(r);
+            columns[1] << "\"metin " + QByteArray::number(r) + "\"";
+            columns[2] << QByteArray::number(r * 0.25);
+            columns[3] << (r % 5 ? QByteArray("\"ADET\"") : QByteArray("null"));
+        }
+    }
+    QByteArray json() const
+    {
+        QByteArray out = R"({"columns":[{"name":"NO","type":1},{"name":"ADI","type":6},)"
+                         R"({"name":"FIYAT","type":3},{"name":"BIRIM","type":5}],"data":[)";
+        for (int c = 0; c < columns.size(); ++c)
+            out += (c ? ",[" : "[") + columns[c].join(',') + "]";
+        return out + "]}";
+    }
+};
+
+}  // namespace
 
 void tst_TableCodec::roundTripKeepsTypesValuesAndNulls_data()
 {
@@ -271,6 +340,189 @@ void tst_TableCodec::repeatedTextsAreSharedNotMixedUp()
     QCOMPARE(back.recordCount(), 5000);
     for (int r = 0; r < 5000; ++r)
         QCOMPARE(back.field(0)->stringAt(r), t.field(0)->stringAt(r));
+}
+
+void tst_TableCodec::largeTablesComeBackWhole_data()
+{
+    QTest::addColumn<QStringList>("texts");
+
+    QTest::newRow("plain ASCII") << QStringList{QStringLiteral("FREN BALATASI ON"), QStringLiteral("YAG FILTRESI"), QStringLiteral("X")};
+    QTest::newRow("Turkish letters and emoji")
+        << QStringList{QStringLiteral("Şanzıman yağı ÇÖÜĞİı"), QString::fromUtf16(u"araba \U0001F697"), QStringLiteral("ön")};
+    // Quotes, brackets and commas inside texts must not end a column early.
+    QTest::newRow("quotes, brackets, commas, escapes")
+        << QStringList{QStringLiteral("a \"b\" [c], {d}"), QStringLiteral("ters \\"), QStringLiteral("\\\"],["),
+                       QStringLiteral("satır\nsekme\t\x01"), QStringLiteral("]"), QStringLiteral("\"")};
+    QTest::newRow("long texts") << QStringList{QString(1023, u'a'), QString(1024, u'ı'), QString(5000, u'z') + u'"',
+                                               QString(), QStringLiteral("k")};
+}
+
+void tst_TableCodec::largeTablesComeBackWhole()
+{
+    QFETCH(QStringList, texts);
+    DataSet t;
+    fillBigTable(t, texts);
+    const QByteArray json = encodeTable(t);
+    QVERIFY(json.size() > (1 << 20));
+    DataSet back;
+    decodeTable(json, back);
+    QCOMPARE(back.fieldCount(), t.fieldCount());
+    QCOMPARE(back.recordCount(), kBigRows);
+    for (int c = 0; c < t.fieldCount(); ++c) {
+        QCOMPARE(back.field(c)->dataType(), t.field(c)->dataType());
+        for (int r = 0; r < kBigRows; ++r) {
+            if (back.field(c)->isNull(r) != t.field(c)->isNull(r) || back.field(c)->value(r) != t.field(c)->value(r))
+                QFAIL(qPrintable(QStringLiteral("column %1 row %2: %3 / %4")
+                                     .arg(c)
+                                     .arg(r)
+                                     .arg(back.field(c)->stringAt(r), t.field(c)->stringAt(r))));
+        }
+    }
+}
+
+void tst_TableCodec::largeBadTables_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("row");     // -1: drop the last value; -2: add one more
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("cutAt");   // > 0: the document is cut to this many bytes
+
+    QTest::newRow("one value short in a middle column") << 1 << -1 << QByteArray() << 0;
+    QTest::newRow("one value more in the last column") << 3 << -2 << QByteArray("null") << 0;
+    QTest::newRow("first column short") << 0 << -1 << QByteArray() << 0;
+    QTest::newRow("text deep in a number column") << 2 << 50000 << QByteArray("\"x\"") << 0;
+    QTest::newRow("nested array in a column") << 1 << 30000 << QByteArray("[1]") << 0;
+    QTest::newRow("object in a column") << 3 << 100 << QByteArray("{}") << 0;
+    QTest::newRow("control character deep in a text") << 1 << 40000 << QByteArray("\"a\x01b\"") << 0;
+    QTest::newRow("bad escape deep in a text") << 1 << 20000 << QByteArray(R"("\q")") << 0;
+    QTest::newRow("empty value between commas") << 0 << 500 << QByteArray() << 0;
+    QTest::newRow("missing comma") << 2 << 10 << QByteArray("1 2") << 0;
+    QTest::newRow("stray quote in a text") << 1 << 12345 << QByteArray(R"("a"b")") << 0;
+    QTest::newRow("unclosed text at the end") << 3 << 59999 << QByteArray("\"ADET") << 0;
+    QTest::newRow("cut in the middle") << 0 << 0 << QByteArray("0") << 1200000;
+    QTest::newRow("cut inside the last column") << 0 << 0 << QByteArray("0") << -20;
+    QTest::newRow("number out of range late in a column") << 2 << 59000 << QByteArray("1e999") << 0;
+}
+
+void tst_TableCodec::largeBadTables()
+{
+    QFETCH(int, column);
+    QFETCH(int, row);
+    QFETCH(QByteArray, value);
+    QFETCH(int, cutAt);
+    RawTable raw;
+    QByteArrayList &values = raw.columns[column];
+    if (row == -1)
+        values.removeLast();
+    else if (row == -2)
+        values.append(value);
+    else
+        values[row] = value;
+    QByteArray json = raw.json();
+    QVERIFY(json.size() > (1 << 20));
+    if (cutAt > 0)
+        json.truncate(cutAt);
+    else if (cutAt < 0)
+        json.chop(-cutAt);
+    DataSet t;
+    t.addField(QStringLiteral("ESKI"), FieldType::Int32);
+    QVERIFY_THROWS_EXCEPTION(TableFormatError, decodeTable(json, t));
+    QCOMPARE(t.fieldCount(), 0);
+    QCOMPARE(t.recordCount(), 0);
+    QVERIFY(!t.controlsDisabled());
+}
+
+void tst_TableCodec::firstFaultIsReportedWhateverTheThreads()
+{
+    // Columns read side by side may fail in any order; the fault reported is
+    // the one nearest the start, every time.
+    auto message = [](const RawTable &raw) -> std::string {
+        DataSet t;
+        try {
+            decodeTable(raw.json(), t);
+        } catch (const TableFormatError &e) {
+            return e.what();
+        }
+        return "no fault";
+    };
+    RawTable first;
+    first.columns[1][40000] = R"("\q")";
+    RawTable both = first;
+    both.columns[2][5] = "\"x\"";
+    both.columns[3][7] = "true";
+    const std::string expected = message(first);
+    QVERIFY(expected != "no fault");
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(message(both), expected);
+}
+
+void tst_TableCodec::decodedTextsLiveOnTheirOwn()
+{
+    QStringList texts;
+    for (int i = 0; i < 40; ++i)
+        texts << QStringLiteral("Ön fren balatası %1").arg(i) << QStringLiteral("ADET");
+    DataSet source;
+    fillBigTable(source, texts);
+    QStringList kept;
+    QList<QString> expected;
+    {
+        DataSet back;
+        decodeTable(encodeTable(source), back);
+        for (int r : {1, 2, 3, 1000, 1001, kBigRows - 1})
+            kept << back.field(1)->stringAt(r) << back.field(2)->stringAt(r);
+        expected = kept;
+        // Every text ends in a zero, as Qt promises for any string.
+        for (const QString &s : std::as_const(kept))
+            QCOMPARE(s.utf16()[s.size()], u'\0');
+        // Changing one cell leaves its neighbours alone.
+        back.field(1)->column().texts[2].append(QStringLiteral(" DEĞİŞTİ"));
+        back.field(1)->column().texts[3][0] = u'X';
+        QCOMPARE(back.field(1)->stringAt(1), source.field(1)->stringAt(1));
+        QCOMPARE(back.field(1)->stringAt(2), source.field(1)->stringAt(2) + QStringLiteral(" DEĞİŞTİ"));
+        QCOMPARE(back.field(1)->stringAt(4), source.field(1)->stringAt(4));
+    }
+    // The data set is gone; the kept texts still hold their values and can
+    // be changed in every way.
+    QCOMPARE(kept, expected);
+    kept[0].append(QString(3000, u'+'));
+    kept[1].prepend(QStringLiteral("<<"));
+    kept[2].squeeze();
+    kept[3].resize(2);
+    kept[4].replace(u'A', u'Ä');
+    kept[5].truncate(0);
+    QCOMPARE(kept[0], expected[0] + QString(3000, u'+'));
+    QCOMPARE(kept[1], QStringLiteral("<<") + expected[1]);
+    QCOMPARE(kept[2], expected[2]);
+    QCOMPARE(kept[3], expected[3].left(2));
+    QCOMPARE(kept[4], QString(expected[4]).replace(u'A', u'Ä'));
+    QVERIFY(kept[5].isEmpty());
+    QCOMPARE(kept.mid(6), expected.mid(6));
+}
+
+void tst_TableCodec::brokenUtf8BecomesReplacementCharacters_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    const QString bad(QChar(0xFFFD));
+    QTest::newRow("cut two-byte letter at the end") << QByteArray("ab\xC5") << QStringLiteral("ab") + bad;
+    QTest::newRow("stray continuation byte") << QByteArray("a\x9F" "b") << QStringLiteral("a") + bad + u'b';
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << bad + bad;
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80x") << bad + bad + bad + u'x';
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << bad + bad + bad + bad;
+    QTest::newRow("fine four-byte letter") << QByteArray("\xF0\x9F\x9A\x97") << QString::fromUtf16(u"\U0001F697");
+    QTest::newRow("fine letters around a bad byte") << QByteArray("Ş\xFFı") << QStringLiteral("Ş") + bad + u'ı';
+}
+
+void tst_TableCodec::brokenUtf8BecomesReplacementCharacters()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    DataSet t;
+    decodeTable(R"({"columns":[{"name":"A","type":6}],"data":[[")" + bytes + R"(","ok"]]})", t);
+    QCOMPARE(t.recordCount(), 2);
+    QCOMPARE(t.field(0)->stringAt(0), text);
+    QCOMPARE(t.field(0)->stringAt(1), QStringLiteral("ok"));
 }
 
 QTEST_GUILESS_MAIN(tst_TableCodec)
