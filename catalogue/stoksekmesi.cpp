@@ -5,8 +5,8 @@
 #include "app/shell/mesajkutusu.h"
 #include "app/shell/ortak.h"
 #include "catalogue/aramametni.h"
+#include "catalogue/stokkolonlari.h"
 #include "grid/gridview.h"
-#include "grid/imagelist.h"
 #include "protocol/dataset.h"
 
 #include <QHBoxLayout>
@@ -75,40 +75,7 @@ void StokSekmesi::izgaraKur()
         l->setContentsMargins(0, 0, 0, 0);
         l->addWidget(g);
     }
-    g->setColumns({
-        col(QStringLiteral("BARKOD"), QStringLiteral("Barkod"), 2),
-        col(QStringLiteral("FINISHKOD"), QStringLiteral("Kod"), 2),
-        col(QStringLiteral("OEM1"), QStringLiteral("Oem1"), 2).hiddenNotOffered(),
-        col(QStringLiteral("OEM2"), QStringLiteral("Oem2"), 2).hiddenNotOffered(),
-        col(QStringLiteral("OEM3"), QStringLiteral("Oem3"), 2).hiddenNotOffered(),
-        col(QStringLiteral("ADI"), QStringLiteral("Açıklama"), 3),
-        col(QStringLiteral("OEM4"), QStringLiteral("Oem4"), 2).hiddenNotOffered(),
-        col(QStringLiteral("STOK_STOKNO"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("URETICIKODU"), QStringLiteral("Üretici Kod"), 2).hidden(),
-        col(QStringLiteral("BARKOD_BARKODNO"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("DIGERADI"), QStringLiteral("Diğer Adı"), 3).hidden(),
-        col(QStringLiteral("DPKOD"), {}, 2).hiddenNotOffered(),
-        col(QStringLiteral("OEMNO"), QStringLiteral("Oem No"), 2).hidden(),
-        col(QStringLiteral("BIRIM"), QStringLiteral("Birim"), 1).hidden(),
-        col(QStringLiteral("MARKA"), QStringLiteral("Marka"), 2),
-        col(QStringLiteral("MODEL"), QStringLiteral("Model"), 2),
-        col(QStringLiteral("ANAGRUP"), QStringLiteral("Ana Grup"), 2),
-        col(QStringLiteral("OZELKOD"), QStringLiteral("Özel Kod"), 2),
-        col(QStringLiteral("KALAN"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("PKOD"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("KDV"), {}, 1).hidden(),
-        col(QStringLiteral("ALINANSIPARIS"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("VERILENSIPARIS"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("LISTEFIYATI"), QStringLiteral("Fiyatı"), 2).right(),
-        col(QStringLiteral("MALIYET"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("FIYAT"), QStringLiteral("Liste Fiyatı"), 2),
-        col(QStringLiteral("Y"), QStringLiteral("Yeni"), 1).iconCell(&yesNoImages(), yesNoIcons()),
-        col(QStringLiteral("K"), QStringLiteral("Kampanyalı"), 1).iconCell(&yesNoImages(), yesNoIcons()),
-        col(QStringLiteral("INDIRIM"), QStringLiteral("İndirim Oran"), 1),
-        col(QStringLiteral("NETFIYAT"), QStringLiteral("Net Fiyatı"), 2),
-        col(QStringLiteral("KDVDAHIL"), QStringLiteral("KDV Dahil Fiyat"), 2),
-        col(QStringLiteral("DURUM"), QStringLiteral("Durum"), 1).iconCell(&stateImages(), stockStateIcons()),
-    });
+    g->setColumns(stokKolonlari(StokIzgarasi::StokListesi));
     g->setSummaries({{QStringLiteral("FINISHKOD"), SummaryKind::Count},
                      {QStringLiteral("BARKOD"), SummaryKind::Count},
                      {QStringLiteral("OEM1"), SummaryKind::Count}});

@@ -4,9 +4,9 @@
 #include "app/shell/cerceve.h"
 #include "app/shell/mesajkutusu.h"
 #include "app/shell/ortak.h"
+#include "catalogue/stokkolonlari.h"
 #include "catalogue/vitrin.h"
 #include "grid/gridview.h"
-#include "grid/imagelist.h"
 #include "protocol/dataset.h"
 
 #include <QGuiApplication>
@@ -18,79 +18,6 @@ namespace varo::katalog {
 namespace {
 
 const QString kBaglantiHatasi = QStringLiteral("Bağlantı Kurulamıyor Lütfen Tekrar Deneyin ...!");
-
-QList<GridColumn> yenilerKolonlari()
-{
-    return {
-        col(QStringLiteral("BARKOD"), QStringLiteral("Barkod"), 2),
-        col(QStringLiteral("FINISHKOD"), QStringLiteral("Kod"), 2),
-        col(QStringLiteral("OEM1"), QStringLiteral("Oem1"), 2).hidden(),
-        col(QStringLiteral("OEM2"), QStringLiteral("Oem2"), 2).hidden(),
-        col(QStringLiteral("OEM3"), QStringLiteral("Oem3"), 2).hidden(),
-        col(QStringLiteral("ADI"), QStringLiteral("Açıklama"), 3),
-        col(QStringLiteral("OEM4"), QStringLiteral("Oem4"), 2).hidden(),
-        col(QStringLiteral("STOK_STOKNO"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("URETICIKODU"), QStringLiteral("Üretici Kod"), 2).hidden(),
-        col(QStringLiteral("BARKOD_BARKODNO"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("DIGERADI"), QStringLiteral("Diğer Adı"), 3).hidden(),
-        col(QStringLiteral("DPKOD"), {}, 2).hiddenNotOffered(),
-        col(QStringLiteral("OEMNO"), QStringLiteral("Oem No"), 2).hidden(),
-        col(QStringLiteral("BIRIM"), QStringLiteral("Birim"), 1),
-        col(QStringLiteral("MARKA"), QStringLiteral("Marka"), 2),
-        col(QStringLiteral("MODEL"), QStringLiteral("Model"), 2),
-        col(QStringLiteral("ANAGRUP"), QStringLiteral("Ana Grup"), 2),
-        col(QStringLiteral("OZELKOD"), QStringLiteral("Özel Kod"), 2),
-        col(QStringLiteral("KALAN"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("PKOD"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("KDV"), QStringLiteral("KDV"), 1).hidden(),
-        col(QStringLiteral("ALINANSIPARIS"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("VERILENSIPARIS"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("LISTEFIYATI"), QStringLiteral("Fiyat"), 2).right(),
-        col(QStringLiteral("MALIYET"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("FIYAT"), QStringLiteral("Liste Fiyatı"), 2),
-        col(QStringLiteral("INDIRIM"), QStringLiteral("İndirim Oran"), 1),
-        col(QStringLiteral("NETFIYAT"), QStringLiteral("Net Fiyatı"), 2),
-        col(QStringLiteral("KDVDAHIL"), QStringLiteral("KDV Dahil Fiyat"), 2),
-    };
-}
-
-QList<GridColumn> kampanyaKolonlari()
-{
-    return {
-        col(QStringLiteral("BARKOD"), QStringLiteral("Barkod"), 2),
-        col(QStringLiteral("FINISHKOD"), QStringLiteral("Stok Kod"), 2),
-        col(QStringLiteral("OEM1"), QStringLiteral("Oem1"), 2).hidden(),
-        col(QStringLiteral("OEM2"), QStringLiteral("Oem2"), 2).hidden(),
-        col(QStringLiteral("OEM3"), QStringLiteral("Oem3"), 2).hidden(),
-        col(QStringLiteral("ADI"), QStringLiteral("Açıklama"), 3),
-        col(QStringLiteral("OEM4"), QStringLiteral("Oem4"), 2).hidden(),
-        col(QStringLiteral("STOK_STOKNO"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("URETICIKODU"), QStringLiteral("Üretici Kod"), 2).hidden(),
-        col(QStringLiteral("BARKOD_BARKODNO"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("DIGERADI"), QStringLiteral("Diğer Adı"), 3).hidden(),
-        col(QStringLiteral("DPKOD"), {}, 2).hiddenNotOffered(),
-        col(QStringLiteral("OEMNO"), QStringLiteral("Oem No"), 2).hidden(),
-        col(QStringLiteral("BIRIM"), QStringLiteral("Birim"), 1),
-        col(QStringLiteral("MARKA"), QStringLiteral("Marka"), 2),
-        col(QStringLiteral("MODEL"), QStringLiteral("Model"), 2),
-        col(QStringLiteral("ANAGRUP"), QStringLiteral("Ana Grup"), 2),
-        col(QStringLiteral("OZELKOD"), QStringLiteral("Özel Kod"), 2),
-        col(QStringLiteral("KALAN"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("PKOD"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("KDV"), QStringLiteral("KDV"), 1).hidden(),
-        col(QStringLiteral("ALINANSIPARIS"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("VERILENSIPARIS"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("ESKIFIYAT"), QStringLiteral("Eski Fiyat"), 2),
-        col(QStringLiteral("MALIYET"), {}, 1).hiddenNotOffered(),
-        col(QStringLiteral("FIYAT"), QStringLiteral("Yeni Fiyat"), 2),
-        col(QStringLiteral("Y"), QStringLiteral("Yeni"), 1).iconCell(&yesNoImages(), yesNoIcons()),
-        col(QStringLiteral("K"), QStringLiteral("Kampanyalı"), 1).iconCell(&yesNoImages(), yesNoIcons()),
-        col(QStringLiteral("INDIRIM"), QStringLiteral("İndirim Oran"), 1),
-        col(QStringLiteral("NETFIYAT"), QStringLiteral("Net Fiyatı"), 2),
-        col(QStringLiteral("KDVDAHIL"), QStringLiteral("KDV Dahil Fiyat"), 2),
-        col(QStringLiteral("DURUM"), QStringLiteral("Durum"), 1).iconCell(&stateImages(), stockStateIcons()),
-    };
-}
 
 void sayfayaKoy(QWidget *sayfa, QWidget *w)
 {
@@ -113,7 +40,7 @@ UrunVitrini::UrunVitrini(Tur tur, shell::TsTabSheet *sayfa, shell::TMesgulAnimas
     izgara = new GridView(sayfa);
     izgara->setObjectName(tur == Yeniler ? QStringLiteral("cxGridDBTableView5")
                                          : QStringLiteral("cxGridDBTableViewkampanyali"));
-    izgara->setColumns(tur == Yeniler ? yenilerKolonlari() : kampanyaKolonlari());
+    izgara->setColumns(stokKolonlari(tur == Yeniler ? StokIzgarasi::Yeniler : StokIzgarasi::Kampanya));
     izgara->setSummaries({{QStringLiteral("BARKOD"), SummaryKind::Count}, {QStringLiteral("OEM1"), SummaryKind::Count}});
     izgara->setReadOnly(true);
     izgara->setRowSelect(true);
