@@ -67,7 +67,11 @@ public:
         // how the decoder reads it); all others take the shortest general form.
         static constexpr double kPow10[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0, 1000000.0};
         const double a = std::fabs(v);
-        if (a < 1e9) {
+        // Far from a whole number of millionths (a time of day, a third)
+        // means no k below fits; spare the tries. Near one, try: the test
+        // below decides, this only saves work.
+        const double micro = a * 1e6;
+        if (a < 1e9 && std::fabs(micro - std::nearbyint(micro)) < 1e-3 + micro * 1e-15) {
             for (int k = 0; k <= 6; ++k) {
                 const double scaled = a * kPow10[k];
                 const std::uint64_t m = std::uint64_t(scaled + 0.5);
@@ -118,7 +122,7 @@ public:
         qsizetype i = 0;
         // Plain ASCII units (printable, no quote, no backslash) go through
         // in blocks; one unit by hand where a block holds anything else,
-        // then on in blocks.
+        // then on in blocks from the next unit.
         while (i < n) {
 #ifdef __SSE2__
             const __m128i zero = _mm_setzero_si128(), nonAscii = _mm_set1_epi16(short(0xFF80));
@@ -139,24 +143,28 @@ public:
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
                 p += 16;
             }
+            // Fewer than 16 left, or something to write by hand among the
+            // next 16: the plain units before it still go at once (the
+            // bytes stored past them are overwritten after).
             if (i + 8 <= n) {
                 const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
-                if (!special(a)) {
-                    _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, a));
-                    p += 8;
-                    i += 8;
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, a));
+                const unsigned m = unsigned(special(a));
+                const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 8;
+                p += k;
+                i += k;
+                if (!m)
                     continue;
-                }
-            }
-            if (i + 4 <= n) {
+            } else if (i + 4 <= n) {
                 const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
-                if (!(special(a) & 0xFF)) {
-                    const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
-                    std::memcpy(p, &four, 4);
-                    p += 4;
-                    i += 4;
+                const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+                std::memcpy(p, &four, 4);
+                const unsigned m = unsigned(special(a)) & 0xFF;
+                const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 4;
+                p += k;
+                i += k;
+                if (!m)
                     continue;
-                }
             }
 #endif
             if (i >= n)

@@ -28,6 +28,8 @@ private slots:
     void skipValue_data();
     void skipValue();
     void repeatedTextsAreSharedNotMixedUp();
+    void oddCharacterAnywhereInAText_data();
+    void oddCharacterAnywhereInAText();
     void largeTablesComeBackWhole_data();
     void largeTablesComeBackWhole();
     void largeBadTables_data();
@@ -340,6 +342,57 @@ void tst_TableCodec::repeatedTextsAreSharedNotMixedUp()
     QCOMPARE(back.recordCount(), 5000);
     for (int r = 0; r < 5000; ++r)
         QCOMPARE(back.field(0)->stringAt(r), t.field(0)->stringAt(r));
+}
+
+void tst_TableCodec::oddCharacterAnywhereInAText_data()
+{
+    QTest::addColumn<QString>("odd");
+    QTest::addColumn<QString>("readBack");
+
+    QTest::newRow("quote") << QStringLiteral("\"") << QStringLiteral("\"");
+    QTest::newRow("backslash") << QStringLiteral("\\") << QStringLiteral("\\");
+    QTest::newRow("new line") << QStringLiteral("\n") << QStringLiteral("\n");
+    QTest::newRow("control") << QString(QChar(0x1F)) << QString(QChar(0x1F));
+    QTest::newRow("delete") << QString(QChar(0x7F)) << QString(QChar(0x7F));
+    QTest::newRow("two-byte letter") << QStringLiteral("ş") << QStringLiteral("ş");
+    QTest::newRow("first two-byte") << QString(QChar(0x80)) << QString(QChar(0x80));
+    QTest::newRow("last two-byte") << QString(QChar(0x7FF)) << QString(QChar(0x7FF));
+    QTest::newRow("first three-byte") << QString(QChar(0x800)) << QString(QChar(0x800));
+    QTest::newRow("last unit") << QString(QChar(0xFFFF)) << QString(QChar(0xFFFF));
+    QTest::newRow("surrogate pair") << QString::fromUtf16(u"\U0001F697") << QString::fromUtf16(u"\U0001F697");
+    QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) << QString(QChar(0xFFFD));
+    QTest::newRow("lone low surrogate") << QString(QChar(0xDE97)) << QString(QChar(0xFFFD));
+}
+
+void tst_TableCodec::oddCharacterAnywhereInAText()
+{
+    // Plain runs are written and read in blocks of 4, 8 and 16; put the odd
+    // character at every place of texts of every length around them.
+    QFETCH(QString, odd);
+    QFETCH(QString, readBack);
+    DataSet t;
+    t.addField(QStringLiteral("A"), FieldType::WideString);
+    QStringList expected;
+    for (int len = 0; len <= 40; ++len)
+        for (int at = 0; at <= len; ++at) {
+            QString s;
+            for (int i = 0; i < len; ++i)
+                s += QChar(u'a' + i % 26);
+            t.field(0)->column().texts.push_back(QString(s).insert(at, odd));
+            expected << QString(s).insert(at, readBack);
+        }
+    t.commitBulkLoad(int(expected.size()));
+    const QByteArray json = encodeTable(t);
+    QJsonParseError pe;
+    const QJsonArray qt = QJsonDocument::fromJson(json, &pe).object().value("data").toArray().at(0).toArray();
+    QCOMPARE(pe.error, QJsonParseError::NoError);
+    DataSet back;
+    decodeTable(json, back);
+    QCOMPARE(back.recordCount(), expected.size());
+    for (int r = 0; r < expected.size(); ++r) {
+        QCOMPARE(back.field(0)->stringAt(r), expected[r]);
+        QCOMPARE(qt.at(r).toString(), expected[r]);
+    }
 }
 
 void tst_TableCodec::largeTablesComeBackWhole_data()
