@@ -1,6 +1,7 @@
 #include "tablecodec.h"
 
 #include <QJsonArray>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QThreadPool>
 
@@ -48,6 +49,14 @@ public:
     }
     template <std::size_t N>
     void lit(const char (&s)[N]) { put(s, N - 1); }
+    qsizetype pos() const { return m_pos; }
+    // Writes again `n` bytes written before at `at`.
+    void repeat(qsizetype at, qsizetype n)
+    {
+        char *p = reserve(n);
+        std::memcpy(p, m_out.constData() + at, std::size_t(n));
+        m_pos += n;
+    }
 
     void integer(qint64 v)
     {
@@ -266,7 +275,16 @@ void encodeValues(Writer &w, const Field &f, std::size_t begin, std::size_t end)
         each([&](std::size_t r) { w.real(col.reals[r]); });
         break;
     case FieldType::AnsiString:
-    case FieldType::WideString:
+    case FieldType::WideString: {
+        // Cells holding the very same string (a constant, or a value the
+        // decoder shared) are written once and copied from there after.
+        struct Seen {
+            const QChar *data = nullptr;
+            qsizetype size = -1;
+            qsizetype at = 0;
+            qsizetype length = 0;
+        };
+        std::array<Seen, 64> seen{};
         each([&](std::size_t r) {
             // Texts are separate heap blocks, usually allocated row by row;
             // walking a column visits them far apart, so fetch ahead, all
@@ -280,9 +298,20 @@ void encodeValues(Writer &w, const Field &f, std::size_t begin, std::size_t end)
                 if (ahead.size() > 56)
                     __builtin_prefetch(d + 128);
             }
-            w.string(col.texts[r]);
+            const QString &s = col.texts[r];
+            Seen &e = seen[(reinterpret_cast<std::uintptr_t>(s.constData()) >> 4) % seen.size()];
+            if (e.data == s.constData() && e.size == s.size()) {
+                w.repeat(e.at, e.length);
+                return;
+            }
+            e.data = s.constData();
+            e.size = s.size();
+            e.at = w.pos();
+            w.string(s);
+            e.length = w.pos() - e.at;
         });
         break;
+    }
     case FieldType::Blob:
         each([&](std::size_t r) { w.bytes(col.blobs[r]); });
         break;
@@ -303,47 +332,62 @@ void encodeColumns(Writer &w, const DataSet &table, int from, int to)
 
 // Large tables are written in two parts at once: the caller writes the
 // first columns straight into the output, a helper from the global thread
-// pool the others into a buffer of its own, which is appended at the end.
-// The split is where about half of the bytes are, judged from a sample of
-// rows of each column.
+// pool the others into a buffer of its own, which the caller then appends.
+// Where to split is judged from the time a sample of rows of each column
+// takes: a text column of Turkish names costs several times a column of
+// the same size in plain codes or numbers.
 constexpr qsizetype kParallelCells = 200000;
 
-// Returns the first column of the second part and that part's estimated size.
-std::pair<int, qsizetype> splitColumns(const DataSet &table)
+struct Split {
+    int column;           // the helper's first column
+    qsizetype restBytes;  // estimated size of the helper's part
+};
+
+Split splitColumns(const DataSet &table)
 {
     const int nc = table.fieldCount();
     const std::size_t rows = std::size_t(table.recordCount());
-    const std::size_t step = std::max<std::size_t>(1, rows / 256);
-    std::vector<double> bytes{};
-    bytes.resize(std::size_t(nc));
+    // Two runs of consecutive rows, so that the timing is of the loop and
+    // not of the call.
+    constexpr std::size_t kRun = 256;
+    const std::size_t runs[] = {rows / 3, 2 * rows / 3};
+    const double scale = double(rows) / double(2 * kRun);
+    std::vector<double> cost(static_cast<std::size_t>(nc)), bytes(static_cast<std::size_t>(nc));
     QByteArray scratch;
-    double total = 0;
+    QElapsedTimer clock;
     for (int c = 0; c < nc; ++c) {
         scratch.clear();
+        clock.start();
         {
             Writer w(scratch);
-            for (std::size_t r = 0; r < rows; r += step) {
-                encodeValues(w, *table.field(c), r, r + 1);
-                w.put(',');
-            }
+            for (std::size_t from : runs)
+                encodeValues(w, *table.field(c), from, std::min(rows, from + kRun));
         }
-        bytes[std::size_t(c)] = double(scratch.size());
-        total += bytes[std::size_t(c)];
+        cost[std::size_t(c)] = double(clock.nsecsElapsed()) * scale;
+        bytes[std::size_t(c)] = double(scratch.size()) * scale;
     }
-    const double scale = double(rows) / double((rows + step - 1) / step);
-    int split = nc - 1;
-    double sum = 0;
-    for (int c = 0; c < nc; ++c) {
-        sum += bytes[std::size_t(c)];
-        if (sum >= total / 2) {
-            split = std::clamp(c + 1, 1, nc - 1);
-            break;
+    // Appending the helper's part costs the caller about this much per byte.
+    constexpr double kAppendNsPerByte = 0.3;
+    double rest = 0, restBytes = 0;
+    for (int c = 1; c < nc; ++c) {
+        rest += cost[std::size_t(c)];
+        restBytes += bytes[std::size_t(c)];
+    }
+    double mine = cost[0];
+    Split best{1, qsizetype(restBytes)};
+    double bestTime = std::max(mine + restBytes * kAppendNsPerByte, rest);
+    for (int c = 2; c < nc; ++c) {
+        mine += cost[std::size_t(c - 1)];
+        rest -= cost[std::size_t(c - 1)];
+        restBytes -= bytes[std::size_t(c - 1)];
+        const double t = std::max(mine + restBytes * kAppendNsPerByte, rest);
+        if (t < bestTime) {
+            bestTime = t;
+            best = {c, qsizetype(restBytes)};
         }
     }
-    double rest = 0;
-    for (int c = split; c < nc; ++c)
-        rest += bytes[std::size_t(c)];
-    return {split, qsizetype(rest * scale * 1.05) + 4096};
+    best.restBytes = qsizetype(double(best.restBytes) * 1.05) + 4096;
+    return best;
 }
 
 }  // namespace
@@ -368,7 +412,9 @@ void encodeTable(const DataSet &table, QByteArray &out)
     }
     QThreadPool *pool = QThreadPool::globalInstance();
     if (nc >= 2 && qsizetype(table.recordCount()) * nc >= kParallelCells && pool->maxThreadCount() >= 2) {
-        const auto [split, restSize] = splitColumns(table);
+        const Split s = splitColumns(table);
+        const int split = s.column;
+        const qsizetype restSize = s.restBytes;
         struct Part {
             QByteArray bytes;
             std::exception_ptr error;
