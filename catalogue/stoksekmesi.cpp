@@ -19,6 +19,8 @@
 namespace varo::katalog {
 
 const QString StokSekmesi::kBaglantiHatasi = QStringLiteral("Bağlantı Kurulamıyor Lütfen Tekrar Deneyin ...!");
+const QString StokSekmesi::kBaslik = QStringLiteral("Stok\r\nListesi");
+const QString StokSekmesi::kBosBaslik = QStringLiteral("Stok Listesi");
 
 StokSekmesi::StokSekmesi(const StokSekmesiYeri &yer, StokSekmesiIslemleri islemler, QObject *parent)
     : QObject(parent), m_yer(yer), m_islem(std::move(islemler))
@@ -180,6 +182,8 @@ void StokSekmesi::aramaBaslat()
             stok->enableControls();
             if (m_yer.sstoklistesi)
                 m_yer.sstoklistesi->setBagTag(stok->recordCount());
+            // A failed search or "Temizle" left the one-line caption behind.
+            sekmeBasligi(kBaslik);
         }
         cxGrid1DBTableView1->setDataSource(DataSource1);
         cxGrid1DBTableView1->endUpdate();
@@ -192,7 +196,7 @@ void StokSekmesi::aramaBaslat()
             shell::Bildir(kBaglantiHatasi, shell::mtError);
             if (stok->isActive())
                 stok->emptyDataSet();
-            sekmeBasligi(QStringLiteral("Stok Listesi"));
+            sekmeBasligi(kBosBaslik);
         }
         StokKolonGenislikleri();
         emit aramaBitti(d->hata);
@@ -219,7 +223,7 @@ void StokSekmesi::SpeedButton1Click()
         return;
     if (stok->isActive()) {
         stok->emptyDataSet();
-        sekmeBasligi(QStringLiteral("Stok Listesi"));
+        sekmeBasligi(kBosBaslik);
     }
     if (m_yer.sayfalar && m_yer.sstoklistesi && m_yer.sayfalar->activePage() != m_yer.sstoklistesi)
         m_yer.sayfalar->setActivePage(m_yer.sstoklistesi);

@@ -75,6 +75,9 @@ public:
     void StokKolonGenislikleri();
 
     static const QString kBaglantiHatasi;
+    // The tab's caption with rows found, and once the list was emptied.
+    static const QString kBaslik;
+    static const QString kBosBaslik;
 
 signals:
     void aramaBitti(bool hata);

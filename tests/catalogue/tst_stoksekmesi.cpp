@@ -147,17 +147,42 @@ private slots:
         QVERIFY(m_mesajlar.isEmpty());
     }
 
-    void basarisizArama()
+    // The caption turns to one line when the list is emptied by a failure or
+    // "Temizle", and back to two lines with the next search that succeeds.
+    void basligiVeListe_data()
     {
+        QTest::addColumn<QStringList>("adimlar");  // "ara", "hata" (a failed search), "temizle"
+        QTest::addColumn<QString>("baslik");
+        QTest::addColumn<int>("kayit");
+        QTest::addColumn<int>("hataMesaji");
+        const QString iki = QStringLiteral("Stok\r\nListesi"), tek = QStringLiteral("Stok Listesi");
+        QTest::newRow("found") << QStringList{"ara"} << iki << 3 << 0;
+        QTest::newRow("failed after found") << QStringList{"ara", "hata"} << tek << 0 << 1;
+        QTest::newRow("failed first") << QStringList{"hata"} << tek << 0 << 1;
+        QTest::newRow("found again after a failure") << QStringList{"ara", "hata", "ara"} << iki << 3 << 1;
+        QTest::newRow("cleared") << QStringList{"ara", "temizle"} << tek << 0 << 0;
+        QTest::newRow("found again after clearing") << QStringList{"ara", "temizle", "ara"} << iki << 3 << 0;
+    }
+    void basligiVeListe()
+    {
+        QFETCH(QStringList, adimlar);
         Pencere p;
-        p.ara(QStringLiteral("FREN"));
-        p.sunucuHatasi = true;
-        p.ara(QStringLiteral("FREN"));
-        QCOMPARE(m_mesajlar.size(), 1);
-        QCOMPARE(m_mesajlar[0].metin, StokSekmesi::kBaglantiHatasi);
-        QCOMPARE(p.sekme->stok->recordCount(), 0);
-        QCOMPARE(p.sayfalar.tabText(p.sayfalar.indexOf(p.stoklar)), QStringLiteral("Stok Listesi"));
-        QVERIFY(p.sekme->araedit->isEnabled());
+        for (const QString &adim : adimlar) {
+            if (adim == QLatin1String("temizle")) {
+                p.sekme->SpeedButton1Click();
+                continue;
+            }
+            p.sunucuHatasi = adim == QLatin1String("hata");
+            p.ara(QStringLiteral("FREN"));
+            QVERIFY(p.sekme->araedit->isEnabled());
+        }
+        QTEST(p.sayfalar.tabText(p.sayfalar.indexOf(p.stoklar)), "baslik");
+        QTEST(p.sekme->stok->recordCount(), "kayit");
+        QTEST(int(m_mesajlar.size()), "hataMesaji");
+        for (const shell::MesajIstegi &m : std::as_const(m_mesajlar)) {
+            QCOMPARE(m.metin, StokSekmesi::kBaglantiHatasi);
+            QCOMPARE(int(m.tur), int(shell::mtError));
+        }
     }
 
     // An item already in the basket opens its line for change, others the add dialog.
