@@ -22,6 +22,8 @@ public:
 
     // Reloads; on failure the table keeps what it held. Returns success.
     bool SepetiYenile();
+    // Forgets the lines held; the next use loads the basket afresh.
+    void bosalt();
     int satirSayisi() const;
 
 signals:

@@ -76,6 +76,20 @@ void Katalog::SepetiYenile()
     }
 }
 
+void Katalog::cariDegisti()
+{
+    if (!sepetDeposu->SepetiYenile()) {
+        // The lines held belong to the customer acted for until now; a double
+        // click must not offer them for change in the new customer's name.
+        sepetDeposu->bosalt();
+        if (m_yer.ssepet)
+            m_yer.ssepet->setBagTag(0);
+    } else if (m_yer.ssepet) {
+        m_yer.ssepet->setBagTag(sepetDeposu->satirSayisi());
+    }
+    stokSekmesi->cariDegisti();
+}
+
 void Katalog::vitrindenSec(UrunVitrini *v, int stokno, bool kampanyadan)
 {
     DataSet *s = sepetDeposu->sepet;

@@ -69,6 +69,9 @@ public:
     void KampanyadanSepeteEkle(int stokno);
     void SepetSatiriDegistir(int sirano);
     void SepetiYenile();
+    // Another customer was chosen: the basket is the new customer's, the
+    // stock rows priced for the old one go.
+    void cariDegisti();
 
     // Shows the dialog modally; tests put an answer of their own here.
     std::function<int(Tstokayarinti &)> dialogCalistir;

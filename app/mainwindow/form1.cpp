@@ -184,6 +184,7 @@ void TForm1::cerceveKur()
     musteritus = new QPushButton(QStringLiteral("Başka Cari Seç"), Panel2);
     musteritus->setObjectName(QStringLiteral("musteritus"));
     musteritus->setVisible(false);
+    connect(musteritus, &QPushButton::clicked, this, &TForm1::CariSecimiAc);
     arama->addWidget(musteritus);
     const auto mesgul = [this, arama](const QString &ad) {
         auto *g = new shell::TMesgulAnimasyonu(Panel2);
@@ -323,6 +324,16 @@ void TForm1::AcilisGoster()
         sPageControl1->setActivePage(syeniler);
     else if (auto &ara = form1Kancalari().stokAra)
         ara(*this, *arama);
+}
+
+void TForm1::CariSecimiAc()
+{
+    if (auto &secim = form1Kancalari().cariSecimi)
+        secim(*this);
+    const BaslikBilgisi b{oturum.ADI, oturum.CariAdi, oturum.SaticiAdi, oturum.SaticiTelefon, oturum.SaticiMail};
+    baslikYaz(b.ADI, b.CariAdi, saticiSatiri(b));
+    for (const auto &h : form1Kancalari().cariDegisti)
+        h(*this);
 }
 
 void TForm1::G1Click() { close(); }

@@ -37,6 +37,12 @@ struct Form1Kancalari {
     // The opening advertisements; the text the dialog returned, nothing when
     // it did not end with OK.
     std::function<std::optional<QString>(TForm1 &)> acilisReklami;
+    // "Başka Cari Seç": the customer selection, run modally; it writes the
+    // chosen customer into the session and into `oturum`.
+    std::function<void(TForm1 &)> cariSecimi;
+    // Run after the customer selection, whatever it ended with, so that the
+    // features reload for the customer now in the session.
+    std::vector<std::function<void(TForm1 &)>> cariDegisti;
     // Puts a text into the search box and searches as the "Ara" button does.
     std::function<void(TForm1 &, const QString &)> stokAra;
     // The ticker's text ticker: stop, clear, one HTML item when not empty, start.
@@ -81,6 +87,8 @@ public:
     void musteriAyariUygula(const MusteriAyari &a);
     void baslangicGoreviniBaslat();
     void AcilisGoster();
+    // "Başka Cari Seç" (musteritus).
+    void CariSecimiAc();
 
     // Session and connection settings.
     OturumOzeti oturum;

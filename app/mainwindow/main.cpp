@@ -32,6 +32,10 @@ int main(int argc, char **argv)
         if (auto *k = f.findChild<varo::katalog::Katalog *>())
             k->stokSekmesi->metniAra(t);
     };
+    kancalar.cariDegisti.push_back([](varo::mainwindow::TForm1 &f) {
+        if (auto *k = f.findChild<varo::katalog::Katalog *>())
+            k->cariDegisti();
+    });
     kancalar.kayanYaziYukle = [](varo::mainwindow::TForm1 &f, const QString &t) { varo::katalog::KayanYaziGoster(&f, t); };
     // Last, so that the server calls answer every hook above.
     varo::mainwindow::sunucuBaglariniKur(kancalar);

@@ -110,6 +110,40 @@ private slots:
         QCOMPARE(yer.ssepet->BagTag(), 1);
     }
 
+    // A reload that fails in any way keeps the lines held; an empty basket
+    // is only one the server answered with.
+    void sepetYenileme_data()
+    {
+        QTest::addColumn<int>("cevap");  // 0 lines, 2 lines, throws, hands back nothing
+        QTest::addColumn<bool>("basarili");
+        QTest::addColumn<int>("satir");
+        QTest::newRow("two lines") << 2 << true << 2;
+        QTest::newRow("empty basket") << 0 << true << 0;
+        QTest::newRow("call fails") << -1 << false << 1;
+        QTest::newRow("no connection, nothing handed back") << -2 << false << 1;
+    }
+    void sepetYenileme()
+    {
+        QFETCH(int, cevap);
+        sepet::SepetDeposu d;
+        int satir = 1;
+        d.sepetVer = [&satir](DataSet &h) {
+            if (satir == -1)
+                throw std::runtime_error("down");
+            if (satir == -2)
+                return;
+            h.setFieldDefs({{QStringLiteral("STOKNO"), FieldType::Int32}});
+            h.open();
+            for (int i = 0; i < satir; ++i)
+                h.appendRecord();
+        };
+        QVERIFY(d.SepetiYenile());
+        satir = cevap;
+        QTEST(d.SepetiYenile(), "basarili");
+        QTEST(d.satirSayisi(), "satir");
+        QVERIFY(d.sepet->isActive());
+    }
+
     // A basket line change reloads the basket even when the server failed.
     void degisiklikHatasindaSepetYenilenir()
     {

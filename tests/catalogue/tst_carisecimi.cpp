@@ -1,0 +1,140 @@
+#include "app/mainwindow/form1.h"
+#include "app/shell/mesajkutusu.h"
+#include "basket/sepetdeposu.h"
+#include "catalogue/katalog.h"
+#include "catalogue/stoksekmesi.h"
+#include "protocol/dataset.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace varo;
+using namespace varo::katalog;
+using varo::mainwindow::TForm1;
+
+namespace {
+
+// The server as the window sees it: stock rows for any text, a basket per
+// customer account.
+struct Sunucu {
+    int carino = 10;  // the customer the session acts for
+    bool sepetUlasilamaz = false;
+    QList<int> sepetiIstenen;
+
+    KatalogSunucusu baglar()
+    {
+        KatalogSunucusu s;
+        s.stokAraVaro = [](const QString &, DataSet &d) {
+            d.setFieldDefs({{QStringLiteral("STOK_STOKNO"), FieldType::Int32}});
+            d.open();
+            for (int n : {1, 2, 3}) {
+                d.appendRecord();
+                d.fieldByName(QStringLiteral("STOK_STOKNO"))->setValue(n);
+            }
+        };
+        s.sepetVer = [this](DataSet &d) {
+            sepetiIstenen << carino;
+            if (sepetUlasilamaz)
+                throw std::runtime_error("down");
+            d.setFieldDefs({{QStringLiteral("STOKNO"), FieldType::Int32}, {QStringLiteral("SIRANO"), FieldType::Int32}});
+            d.open();
+            // Customer 10 holds one line, customer 20 two.
+            for (int i = 0; i < carino / 10; ++i) {
+                d.appendRecord();
+                d.fieldByName(QStringLiteral("STOKNO"))->setValue(i + 1);
+                d.fieldByName(QStringLiteral("SIRANO"))->setValue(carino * 100 + i);
+            }
+        };
+        return s;
+    }
+};
+
+}  // namespace
+
+class TstCariSecimi : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        shell::setMesajSunucu([](const shell::MesajIstegi &) { return int(shell::mrOk); });
+    }
+
+    // "Başka Cari Seç": whatever the selection ended with, the header shows
+    // the session's customer, the basket is that customer's, and the stock
+    // list priced for the previous one is gone.
+    void baskaCariSec_data()
+    {
+        QTest::addColumn<bool>("secildi");
+        QTest::addColumn<bool>("sepetUlasilamaz");
+        QTest::addColumn<QString>("cariAdi");
+        QTest::addColumn<int>("sepetRozeti");
+        QTest::addColumn<bool>("sepetAcik");
+        QTest::newRow("another customer") << true << false << QStringLiteral("İKİNCİ OTO") << 2 << true;
+        QTest::newRow("selection cancelled") << false << false << QStringLiteral("BİRİNCİ OTO") << 1 << true;
+        // The old customer's lines must not stay on offer for change.
+        QTest::newRow("basket unreachable") << true << true << QStringLiteral("İKİNCİ OTO") << 0 << false;
+    }
+    void baskaCariSec()
+    {
+        QFETCH(bool, secildi);
+        QFETCH(bool, sepetUlasilamaz);
+
+        Sunucu sunucu;
+        auto &kancalar = mainwindow::form1Kancalari();
+        kancalar = {};
+        kancalar.kurulumlar.push_back([&sunucu](TForm1 &f) {
+            KatalogYeri yer;
+            yer.pencere = &f;
+            yer.aramaCubugu = f.Panel2Duzeni;
+            yer.sayfalar = f.sPageControl1;
+            yer.sstoklistesi = f.sstoklistesi;
+            yer.ssepet = f.ssepet;
+            yer.gifstokara = f.gifstokara;
+            new Katalog(yer, sunucu.baglar(), [&sunucu] { return Oturum{0, {}, sunucu.carino, 1, 1.0, 1.0}; }, &f);
+        });
+        kancalar.cariSecimi = [&sunucu, secildi](TForm1 &f) {
+            if (!secildi)
+                return;
+            sunucu.carino = 20;
+            f.oturum.CariAdi = QStringLiteral("İKİNCİ OTO");
+        };
+        // The same wiring as the program's.
+        kancalar.cariDegisti.push_back([](TForm1 &f) {
+            if (auto *k = f.findChild<Katalog *>())
+                k->cariDegisti();
+        });
+
+        TForm1 f;
+        f.oturum.CariAdi = QStringLiteral("BİRİNCİ OTO");
+        f.musteritus->setVisible(true);
+        f.show();
+        auto *k = f.findChild<Katalog *>();
+        QVERIFY(k);
+        QSignalSpy bitti(k->stokSekmesi, &StokSekmesi::aramaBitti);
+        k->stokSekmesi->metniAra(QStringLiteral("FREN"));
+        QVERIFY(bitti.wait(3000));
+        k->SepetiYenile();
+        QCOMPARE(f.sstoklistesi->BagTag(), 3);
+        QCOMPARE(f.ssepet->BagTag(), 1);
+        f.sPageControl1->setActivePage(f.ssepet);
+
+        sunucu.sepetUlasilamaz = sepetUlasilamaz;
+        QTest::mouseClick(f.musteritus, Qt::LeftButton);
+
+        QTEST(f.cariadilbl->text(), "cariAdi");
+        QCOMPARE(sunucu.sepetiIstenen.last(), secildi ? 20 : 10);
+        QTEST(f.ssepet->BagTag(), "sepetRozeti");
+        QTEST(k->sepetDeposu->sepet->isActive(), "sepetAcik");
+        QCOMPARE(k->stokSekmesi->stok->recordCount(), 0);
+        QCOMPARE(f.sstoklistesi->BagTag(), 0);
+        QCOMPARE(f.sPageControl1->activePage(), f.sstoklistesi);
+        QCOMPARE(k->stokSekmesi->araedit->selectedText(), QStringLiteral("FREN"));
+        kancalar = {};
+    }
+};
+
+QTEST_MAIN(TstCariSecimi)
+#include "tst_carisecimi.moc"
