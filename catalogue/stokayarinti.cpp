@@ -11,6 +11,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+static void initKatalogKaynaklari() { Q_INIT_RESOURCE(katalog); }
+
 namespace varo::katalog {
 
 static const QString kParaBicimi = QStringLiteral("#,###,##0.00");
@@ -80,6 +82,7 @@ QLabel *deger(const char *ad, QWidget *parent)
 
 Tstokayarinti::Tstokayarinti(QWidget *parent) : QDialog(parent)
 {
+    initKatalogKaynaklari();
     setObjectName(QStringLiteral("Tstokayarinti"));
     setWindowTitle(QStringLiteral("Sepete Ekle"));
     auto *dikey = new QVBoxLayout(this);
@@ -110,6 +113,17 @@ Tstokayarinti::Tstokayarinti(QWidget *parent) : QDialog(parent)
     adet->setObjectName(QStringLiteral("adet"));
     adet->setRange(enAzAdet, enCokAdet);
     adet->setValue(1);
+    // Once the window's style sheet frames the box, its step buttons are drawn
+    // from the sheet too and come out blank unless they are given arrows.
+    adet->setStyleSheet(QStringLiteral(
+        "QSpinBox { padding-right: 18px; }"
+        "QSpinBox::up-button, QSpinBox::down-button { subcontrol-origin: padding; width: 18px;"
+        " background: #e8f0fb; border-left: 1px solid #8daed8; }"
+        "QSpinBox::up-button { subcontrol-position: top right; border-bottom: 1px solid #8daed8; }"
+        "QSpinBox::down-button { subcontrol-position: bottom right; }"
+        "QSpinBox::up-button:hover, QSpinBox::down-button:hover { background: #ffe9a8; }"
+        "QSpinBox::up-arrow { image: url(:/katalog/yukari.svg); width: 9px; height: 6px; }"
+        "QSpinBox::down-arrow { image: url(:/katalog/asagi.svg); width: 9px; height: 6px; }"));
     birimfiyat = new ParaKutusu(QStringLiteral("birimfiyat"), this);
     indoran = new ParaKutusu(QStringLiteral("indoran"), this);
     indtutar = new ParaKutusu(QStringLiteral("indtutar"), this);
