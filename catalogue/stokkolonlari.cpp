@@ -70,8 +70,6 @@ struct BaslikFarki {
 };
 const BaslikFarki kBaslikFarklari[] = {
     {StokIzgarasi::Yeniler,  u"LISTEFIYATI", u"Fiyat"},
-    {StokIzgarasi::Yeniler,  u"KDV",         u"KDV"},
-    {StokIzgarasi::Kampanya, u"KDV",         u"KDV"},
     {StokIzgarasi::Kampanya, u"FINISHKOD",   u"Stok Kod"},
     {StokIzgarasi::Kampanya, u"FIYAT",       u"Yeni Fiyat"},
 };
@@ -95,6 +93,10 @@ QList<GridColumn> stokKolonlari(StokIzgarasi izgara)
         if (k.gorunum[i] == Y)
             continue;
         GridColumn c = col(QString::fromUtf16(k.alan), baslik(izgara, k), k.agirlik);
+        // Columns the staff may be shown, and those offered in customization,
+        // need a header; without a caption of their own it is the field name.
+        if (c.caption.isEmpty())
+            c.captionFromField();
         if (k.gorunum[i] == S)
             c.hidden();
         else if (k.gorunum[i] == N)

@@ -82,7 +82,10 @@ private slots:
         QTest::newRow("stock: list price") << StokIzgarasi::StokListesi << u"FIYAT"_s << u"Liste Fiyatı"_s << 2 << yazi << false;
         QTest::newRow("new: list price") << StokIzgarasi::Yeniler << u"FIYAT"_s << u"Liste Fiyatı"_s << 2 << yazi << false;
         QTest::newRow("campaign: new price") << StokIzgarasi::Kampanya << u"FIYAT"_s << u"Yeni Fiyat"_s << 2 << yazi << false;
-        QTest::newRow("stock: VAT has no caption") << StokIzgarasi::StokListesi << u"KDV"_s << u""_s << 1 << yazi << false;
+        QTest::newRow("stock: VAT") << StokIzgarasi::StokListesi << u"KDV"_s << u"KDV"_s << 1 << yazi << false;
+        QTest::newRow("stock: remaining, for staff") << StokIzgarasi::StokListesi << u"KALAN"_s << u"KALAN"_s << 1 << yazi << false;
+        QTest::newRow("stock: cost, for staff") << StokIzgarasi::StokListesi << u"MALIYET"_s << u"MALIYET"_s << 1 << yazi << false;
+        QTest::newRow("new: orders taken, for staff") << StokIzgarasi::Yeniler << u"ALINANSIPARIS"_s << u"ALINANSIPARIS"_s << 1 << yazi << false;
         QTest::newRow("new: VAT") << StokIzgarasi::Yeniler << u"KDV"_s << u"KDV"_s << 1 << yazi << false;
         QTest::newRow("campaign: VAT") << StokIzgarasi::Kampanya << u"KDV"_s << u"KDV"_s << 1 << yazi << false;
         QTest::newRow("stock: description") << StokIzgarasi::StokListesi << u"ADI"_s << u"Açıklama"_s << 3 << yazi << false;
