@@ -330,65 +330,95 @@ void encodeColumns(Writer &w, const DataSet &table, int from, int to)
     }
 }
 
-// Large tables are written in two parts at once: the caller writes the
-// first columns straight into the output, a helper from the global thread
-// pool the others into a buffer of its own, which the caller then appends.
-// Where to split is judged from the time a sample of rows of each column
-// takes: a text column of Turkish names costs several times a column of
-// the same size in plain codes or numbers.
+// Large tables are written by two threads at once: the caller takes
+// columns from the front and writes them straight into the output, a helper
+// from the global thread pool takes them from the back, each into a buffer
+// of its own, until the two meet. The helper's buffers are then copied into
+// place behind the caller's columns, half by each thread.
 constexpr qsizetype kParallelCells = 200000;
 
-struct Split {
-    int column;           // the helper's first column
-    qsizetype restBytes;  // estimated size of the helper's part
-};
-
-Split splitColumns(const DataSet &table)
+// Rough size of a column's values, from two runs of rows.
+qsizetype estimatedSize(const Field &f, std::size_t rows)
 {
-    const int nc = table.fieldCount();
-    const std::size_t rows = std::size_t(table.recordCount());
-    // Two runs of consecutive rows, so that the timing is of the loop and
-    // not of the call.
     constexpr std::size_t kRun = 256;
-    const std::size_t runs[] = {rows / 3, 2 * rows / 3};
-    const double scale = double(rows) / double(2 * kRun);
-    std::vector<double> cost(static_cast<std::size_t>(nc)), bytes(static_cast<std::size_t>(nc));
     QByteArray scratch;
-    QElapsedTimer clock;
-    for (int c = 0; c < nc; ++c) {
-        scratch.clear();
-        clock.start();
-        {
-            Writer w(scratch);
-            for (std::size_t from : runs)
-                encodeValues(w, *table.field(c), from, std::min(rows, from + kRun));
-        }
-        cost[std::size_t(c)] = double(clock.nsecsElapsed()) * scale;
-        bytes[std::size_t(c)] = double(scratch.size()) * scale;
+    {
+        Writer w(scratch);
+        for (std::size_t from : {rows / 3, 2 * rows / 3})
+            encodeValues(w, f, from, std::min(rows, from + kRun));
     }
-    // Appending the helper's part costs the caller about this much per byte.
-    constexpr double kAppendNsPerByte = 0.3;
-    double rest = 0, restBytes = 0;
-    for (int c = 1; c < nc; ++c) {
-        rest += cost[std::size_t(c)];
-        restBytes += bytes[std::size_t(c)];
-    }
-    double mine = cost[0];
-    Split best{1, qsizetype(restBytes)};
-    double bestTime = std::max(mine + restBytes * kAppendNsPerByte, rest);
-    for (int c = 2; c < nc; ++c) {
-        mine += cost[std::size_t(c - 1)];
-        rest -= cost[std::size_t(c - 1)];
-        restBytes -= bytes[std::size_t(c - 1)];
-        const double t = std::max(mine + restBytes * kAppendNsPerByte, rest);
-        if (t < bestTime) {
-            bestTime = t;
-            best = {c, qsizetype(restBytes)};
-        }
-    }
-    best.restBytes = qsizetype(double(best.restBytes) * 1.05) + 4096;
-    return best;
+    return qsizetype(double(scratch.size()) * double(rows) / double(2 * kRun) * 1.1) + 4096;
 }
+
+struct ParallelEncode {
+    const DataSet *table = nullptr;
+    std::size_t rows = 0;
+
+    std::mutex m;
+    std::condition_variable cv;
+    int front = 0;     // the caller's next column
+    int back = 0;      // the helper's next column, counting down
+    bool finished = false;  // the caller wants no more help; late helpers do nothing
+    bool helping = false;   // the helper is inside run()
+    bool encoded = false;   // the helper has no more columns to write
+    std::vector<QByteArray> parts;  // the helper's columns, each with its leading comma
+    std::exception_ptr error;
+    // Copying: the helper's share, handed over by the caller.
+    struct Piece {
+        const char *from;
+        char *to;
+        qsizetype n;
+    };
+    std::vector<Piece> helperCopy;
+    bool copyReady = false;
+    bool copied = false;
+
+    bool claim(int &c, bool fromFront)
+    {
+        std::lock_guard<std::mutex> l(m);
+        if (front > back || (!fromFront && finished))
+            return false;
+        c = fromFront ? front++ : back--;
+        return true;
+    }
+
+    void run()
+    {
+        {
+            std::lock_guard<std::mutex> l(m);
+            if (finished)
+                return;
+            helping = true;
+        }
+        try {
+            int c;
+            while (claim(c, false)) {
+                QByteArray &b = parts[std::size_t(c)];
+                b.reserve(estimatedSize(*table->field(c), rows));
+                Writer w(b);
+                w.lit(",[");
+                encodeValues(w, *table->field(c), 0, rows);
+                w.put(']');
+            }
+        } catch (...) {
+            std::lock_guard<std::mutex> l(m);
+            error = std::current_exception();
+        }
+        std::unique_lock<std::mutex> l(m);
+        encoded = true;
+        cv.notify_all();
+        cv.wait(l, [&] { return copyReady || finished; });
+        if (copyReady) {
+            l.unlock();
+            for (const Piece &p : helperCopy)
+                std::memcpy(p.to, p.from, std::size_t(p.n));
+            l.lock();
+        }
+        copied = true;
+        helping = false;
+        cv.notify_all();
+    }
+};
 
 }  // namespace
 
@@ -411,51 +441,88 @@ void encodeTable(const DataSet &table, QByteArray &out)
         w.lit("],\"data\":[");
     }
     QThreadPool *pool = QThreadPool::globalInstance();
-    if (nc >= 2 && qsizetype(table.recordCount()) * nc >= kParallelCells && pool->maxThreadCount() >= 2) {
-        const Split s = splitColumns(table);
-        const int split = s.column;
-        const qsizetype restSize = s.restBytes;
-        struct Part {
-            QByteArray bytes;
-            std::exception_ptr error;
-            std::mutex m;
-            std::condition_variable cv;
-            bool done = false;
-        };
-        auto part = std::make_shared<Part>();
-        auto encodeRest = [&table, split = split, restSize = restSize, nc](Part &p) {
-            try {
-                p.bytes.reserve(restSize);
-                Writer w(p.bytes);
-                encodeColumns(w, table, split, nc);
-            } catch (...) {
-                p.error = std::current_exception();
-            }
-        };
-        // The helper may only start once a thread is free for it: then the
-        // caller can wait for it safely, even when the caller is itself a
-        // pool thread.
-        const bool started = pool->tryStart([part, encodeRest] {
-            encodeRest(*part);
-            std::lock_guard<std::mutex> l(part->m);
-            part->done = true;
-            part->cv.notify_all();
-        });
+    if (nc < 2 || qsizetype(table.recordCount()) * nc < kParallelCells || pool->maxThreadCount() < 2) {
         {
             Writer w(out);
-            encodeColumns(w, table, 0, split);
+            encodeColumns(w, table, 0, nc);
         }
-        if (started) {
-            std::unique_lock<std::mutex> l(part->m);
-            part->cv.wait(l, [&] { return part->done; });
-        } else
-            encodeRest(*part);
-        if (part->error)
-            std::rethrow_exception(part->error);
-        out.append(part->bytes);
-    } else {
+        out.append("]}");
+        return;
+    }
+
+    auto job = std::make_shared<ParallelEncode>();
+    job->table = &table;
+    job->rows = std::size_t(table.recordCount());
+    job->back = nc - 1;
+    job->parts.resize(std::size_t(nc));
+    pool->tryStart([job] { job->run(); });
+
+    // Whatever happens here, the helper must be out of the table and the
+    // output before this returns.
+    struct Leave {
+        ParallelEncode &job;
+        ~Leave()
+        {
+            std::unique_lock<std::mutex> l(job.m);
+            job.finished = true;
+            job.cv.notify_all();
+            job.cv.wait(l, [&] { return !job.helping; });
+        }
+    } leave{*job};
+
+    int helperFirst = nc;
+    {
         Writer w(out);
-        encodeColumns(w, table, 0, nc);
+        int c;
+        while (job->claim(c, true)) {
+            if (c)
+                w.put(',');
+            w.put('[');
+            encodeValues(w, *table.field(c), 0, job->rows);
+            w.put(']');
+        }
+        // All columns are taken; wait for the helper's last one. A helper
+        // that has not begun yet will find nothing left to take.
+        std::unique_lock<std::mutex> l(job->m);
+        job->cv.wait(l, [&] { return !job->helping || job->encoded; });
+        if (job->error)
+            std::rethrow_exception(job->error);
+        helperFirst = job->back + 1;
+    }
+    if (helperFirst < nc) {
+        // The helper's columns go behind the caller's; each thread copies
+        // about half of the bytes.
+        qsizetype total = 0;
+        for (int c = helperFirst; c < nc; ++c)
+            total += job->parts[std::size_t(c)].size();
+        const qsizetype at = out.size();
+        out.resize(at + total);
+        char *to = out.data() + at;
+        std::vector<ParallelEncode::Piece> mine;
+        qsizetype done = 0;
+        for (int c = helperFirst; c < nc; ++c) {
+            const QByteArray &b = job->parts[std::size_t(c)];
+            qsizetype off = 0;
+            while (off < b.size()) {
+                const bool first = done < total / 2;
+                const qsizetype n = first ? std::min(b.size() - off, total / 2 - done) : b.size() - off;
+                (first ? mine : job->helperCopy).push_back({b.constData() + off, to + done, n});
+                off += n;
+                done += n;
+            }
+        }
+        {
+            std::unique_lock<std::mutex> l(job->m);
+            if (job->helping) {
+                job->copyReady = true;
+                job->cv.notify_all();
+            } else
+                mine.insert(mine.end(), job->helperCopy.begin(), job->helperCopy.end());
+        }
+        for (const auto &p : mine)
+            std::memcpy(p.to, p.from, std::size_t(p.n));
+        std::unique_lock<std::mutex> l(job->m);
+        job->cv.wait(l, [&] { return !job->helping; });
     }
     out.append("]}");
 }

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <QThreadPool>
 
 #include <cmath>
 #include <limits>
@@ -417,6 +418,15 @@ void tst_TableCodec::largeTablesComeBackWhole()
     fillBigTable(t, texts);
     const QByteArray json = encodeTable(t);
     QVERIFY(json.size() > (1 << 20));
+    // Written by two threads or by one, the bytes are the same.
+    {
+        QThreadPool *pool = QThreadPool::globalInstance();
+        const int threads = pool->maxThreadCount();
+        pool->setMaxThreadCount(1);
+        const QByteArray alone = encodeTable(t);
+        pool->setMaxThreadCount(threads);
+        QVERIFY(alone == json);
+    }
     DataSet back;
     decodeTable(json, back);
     QCOMPARE(back.fieldCount(), t.fieldCount());
