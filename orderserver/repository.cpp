@@ -63,6 +63,76 @@ void addRow(DataSet &t, const QVariantList &values)
     }
 }
 
+// Rows written straight into the columns of a table made by makeTable, one
+// value per column in column order: no per-cell variants on the way.
+class RowWriter {
+public:
+    explicit RowWriter(DataSet &t) : m_t(t), m_rows(t.recordCount())
+    {
+        for (int c = 0; c < t.fieldCount(); ++c) {
+            m_cols.push_back(&t.field(c)->column());
+            m_types.push_back(t.field(c)->dataType());
+        }
+    }
+    RowWriter &i(qint64 v)
+    {
+        check(varo::isIntegerType(m_types[m_c]));
+        m_cols[m_c++]->ints.push_back(v);
+        return *this;
+    }
+    RowWriter &f(double v)
+    {
+        check(varo::isFloatingType(m_types[m_c]));
+        m_cols[m_c++]->reals.push_back(v);
+        return *this;
+    }
+    RowWriter &s(QString v)
+    {
+        check(varo::isStringType(m_types[m_c]));
+        m_cols[m_c++]->texts.push_back(std::move(v));
+        return *this;
+    }
+    // A text that may be SQL NULL (outer joins).
+    RowWriter &s(const QSqlQuery &q, int i) { return q.isNull(i) ? null() : s(q.value(i).toString()); }
+    RowWriter &null()
+    {
+        varo::Column &c = *m_cols[m_c];
+        if (c.nulls.size() <= std::size_t(m_rows))
+            c.nulls.resize(std::size_t(m_rows) + 1, false);
+        c.nulls[std::size_t(m_rows)] = true;
+        const FieldType t = m_types[m_c++];
+        if (varo::isIntegerType(t))
+            c.ints.push_back(0);
+        else if (varo::isFloatingType(t))
+            c.reals.push_back(0);
+        else if (varo::isStringType(t))
+            c.texts.emplace_back();
+        else
+            c.blobs.emplace_back();
+        return *this;
+    }
+    void endRow()
+    {
+        if (m_c != m_cols.size())
+            throw std::logic_error("row of the wrong width");
+        m_c = 0;
+        ++m_rows;
+    }
+    void commit() { m_t.commitBulkLoad(m_rows); }
+
+private:
+    void check(bool ok) const
+    {
+        if (m_c >= m_cols.size() || !ok)
+            throw std::logic_error("value of the wrong kind for column " + std::to_string(m_c));
+    }
+    DataSet &m_t;
+    std::vector<varo::Column *> m_cols;
+    std::vector<FieldType> m_types;
+    int m_rows;
+    std::size_t m_c = 0;
+};
+
 void finish(DataSet &t)
 {
     if (t.recordCount() > 0)
@@ -98,14 +168,17 @@ QString costText(double amount, const QString &kur)
     return QString::number(amount, 'f', 2) + QLatin1Char(' ') + kur;
 }
 
-void addStockRow(DataSet &t, const QSqlQuery &q, const Pricing &p)
+void addStockRow(RowWriter &w, const QSqlQuery &q, const Pricing &p)
 {
-    const double liste = q.value(24).toDouble();
-    const double kdv = q.value(21).toDouble();
-    const double maliyet = q.value(25).toDouble();
-    const QString kur = q.value(26).toString();
-    const double kampFiyat = q.value(27).toDouble();
-    const bool kamp = q.value(29).toInt() == 1 && p.campaigns;
+    auto str = [&](int i) { return q.value(i).toString(); };
+    auto num = [&](int i) { return q.value(i).toDouble(); };
+    auto integer = [&](int i) { return q.value(i).toLongLong(); };
+    const double liste = num(24);
+    const double kdv = num(21);
+    const double maliyet = num(25);
+    const QString kur = str(26);
+    const double kampFiyat = num(27);
+    const bool kamp = integer(29) == 1 && p.campaigns;
     double indirim = p.iskonto;
     double net = round2(liste * (1 - indirim / 100.0));
     if (kamp && kampFiyat > 0 && kampFiyat < net) {
@@ -117,12 +190,14 @@ void addStockRow(DataSet &t, const QSqlQuery &q, const Pricing &p)
         net = round2(maliyet / 1.18 * rate);
         indirim = 0;
     }
-    const QString oem1 = q.value(5).toString();
-    addRow(t, {q.value(0), q.value(0), q.value(1), q.value(2), q.value(3), q.value(4), oem1, q.value(6), q.value(7), q.value(8),
-               oem1, q.value(9), q.value(10), q.value(11), q.value(12), q.value(13), q.value(14), q.value(15), q.value(16),
-               q.value(17), q.value(18), q.value(19), q.value(20), int(std::lround(kdv)), q.value(22), q.value(23), liste,
-               costText(maliyet, kur), liste, liste, q.value(28), kamp ? 1 : 0, indirim, net, round2(net * (1 + kdv / 100.0)),
-               q.value(30), 1});
+    const qint64 stokno = integer(0);
+    const QString oem1 = str(5);
+    w.i(stokno).i(stokno).s(str(1)).s(str(2)).i(integer(3)).s(str(4)).s(oem1).s(str(6)).s(str(7)).s(str(8)).s(oem1);
+    for (int c = 9; c <= 19; ++c)  // URETICIKODU .. OZELKOD
+        w.s(str(c));
+    w.f(num(20)).i(std::lround(kdv)).f(num(22)).f(num(23)).f(liste).s(costText(maliyet, kur)).f(liste).f(liste)
+        .i(integer(28)).i(kamp ? 1 : 0).f(indirim).f(net).f(round2(net * (1 + kdv / 100.0))).i(integer(30)).i(1);
+    w.endRow();
 }
 
 // Basket, order and balance lines share one shape.
@@ -154,19 +229,26 @@ struct LineValues {
     bool openQuantity = false;  // KALAN is the open order quantity rather than the stock left
 };
 
-void addLineRow(DataSet &t, const QSqlQuery &q, int base, const LineValues &v)
+void addLineRow(RowWriter &w, const QSqlQuery &q, int base, const LineValues &v)
 {
-    auto c = [&](int i) { return q.value(base + i); };
+    auto str = [&](int i) { return q.value(base + i).toString(); };
+    auto num = [&](int i) { return q.value(base + i).toDouble(); };
+    auto integer = [&](int i) { return q.value(base + i).toLongLong(); };
     const double tutar = round2(v.miktar * v.fiyat);
     const double netBirim = round2(v.fiyat * (1 - v.indirim / 100.0));
     const double net = round2(v.miktar * netBirim);
     const double vergi = round2(net * v.kdv / 100.0);
-    const double kalan = v.openQuantity ? v.miktar - v.teslimedilen : c(15).toDouble();
-    addRow(t, {v.sec, serialOf(v.tarih), v.sirano, v.siparisno, v.carino, serialOf(v.tarih), 0, c(0), v.barkod, c(1), c(2),
-               v.stokadi, v.miktar, v.fiyat, tutar, v.indirim, 0.0, 0.0, round2(tutar - net), netBirim, v.kdv, vergi, net,
-               QStringLiteral("TL"), 1.0, v.verenid, v.saat, v.teslimid, v.kargoid, v.aciklama, v.idno, v.verenid, c(20), c(18),
-               c(19), c(2), c(3), c(4), c(5), c(6), c(7), c(8), c(0), c(9), c(10), c(11), c(12), c(13), c(14), kalan,
-               v.teslimedilen, c(16), c(17), c(15), v.fiyat, v.sirano, v.teslim, v.kargo});
+    const double kalan = v.openQuantity ? v.miktar - v.teslimedilen : num(15);
+    const double tarih = serialOf(v.tarih);
+    const qint64 stokno = integer(0);
+    const QString oem1 = str(2);
+    w.i(v.sec).f(tarih).i(v.sirano).i(v.siparisno).i(v.carino).f(tarih).i(0).i(stokno).s(v.barkod).s(str(1)).s(oem1)
+        .s(v.stokadi).f(v.miktar).f(v.fiyat).f(tutar).f(v.indirim).f(0.0).f(0.0).f(round2(tutar - net)).f(netBirim).f(v.kdv)
+        .f(vergi).f(net).s(QStringLiteral("TL")).f(1.0).i(v.verenid).s(v.saat).i(v.teslimid).i(v.kargoid).s(v.aciklama)
+        .i(v.idno).i(v.verenid).s(q, base + 20).s(str(18)).s(str(19)).s(oem1).s(str(3)).s(str(4)).s(str(5)).s(str(6))
+        .s(str(7)).s(str(8)).i(stokno).s(str(9)).s(str(10)).s(str(11)).s(str(12)).s(str(13)).i(integer(14)).f(kalan)
+        .f(v.teslimedilen).f(num(16)).f(num(17)).f(num(15)).f(v.fiyat).i(v.sirano).s(v.teslim).s(v.kargo);
+    w.endRow();
 }
 
 void requirePositiveQuantity(double q)
@@ -207,15 +289,16 @@ Session Repository::sessionForComputer(const QString &computerId)
 {
     Session s;
     s.BILGISAYARID = computerId;
+    s.Version = setting(QStringLiteral("surum"), QStringLiteral("5")).toInt();  // an unknown computer must not be sent to the update
     if (computerId.isEmpty() || computerId.size() > 200)
         return s;
-    QSqlDatabase db = m_db.connection();
-    QSqlQuery q = exec(db,
+    Statement st = m_db.statement(
                        "SELECT u.sirano, u.adi, u.sifre, u.musteritipi, u.aktif, u.mail, u.surum, c.carino, c.carikod, c.cariadi, "
                        "COALESCE(t.saticino, 0), COALESCE(t.adi, ''), COALESCE(t.mail, ''), COALESCE(t.telefon, '') "
                        "FROM bilgisayar b JOIN kullanici u ON u.sirano = b.kullanici JOIN cari c ON c.carino = u.carino "
                        "LEFT JOIN satici t ON t.saticino = COALESCE(u.saticino, c.saticino) WHERE b.bilgisayarid = ?",
                        {computerId});
+    QSqlQuery &q = *st;
     if (!q.next())
         return s;
     s.Varmi = true;
@@ -294,17 +377,23 @@ Table Repository::users()
 static Pricing pricingFor(Database &database, int carino, int userType, const QString &carikodHint)
 {
     Pricing p;
-    QSqlDatabase db = database.connection();
-    QSqlQuery q = exec(db, "SELECT iskonto, carikod FROM cari WHERE carino = ?", {carino});
+    // One statement for the discount, the account code and both rates: it
+    // runs before every stock list.
+    Statement st = database.statement(
+        "SELECT (SELECT iskonto FROM cari WHERE carino = ?), (SELECT carikod FROM cari WHERE carino = ?), "
+        "(SELECT deger FROM ayar WHERE anahtar = 'usd'), (SELECT deger FROM ayar WHERE anahtar = 'eur')",
+        {carino, carino});
+    QSqlQuery &q = *st;
     QString carikod = carikodHint;
     if (q.next()) {
         p.iskonto = q.value(0).toDouble();
-        carikod = q.value(1).toString();
+        if (!q.isNull(1))
+            carikod = q.value(1).toString();
+        p.usd = q.value(2).toDouble();
+        p.eur = q.value(3).toDouble();
     }
     p.fromCost = carikod.contains(QLatin1String("RAZ"));
     p.campaigns = userType != 4;
-    p.usd = scalar(db, "SELECT deger FROM ayar WHERE anahtar = 'usd'").toDouble();
-    p.eur = scalar(db, "SELECT deger FROM ayar WHERE anahtar = 'eur'").toDouble();
     if (p.usd <= 0) p.usd = 1;
     if (p.eur <= 0) p.eur = 1;
     return p;
@@ -323,7 +412,6 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
     if (cap <= 0)
         cap = kSearchRowCap;
     const Pricing p = pricingFor(m_db, s.CARINO, s.MusteriTipi, s.carikod);
-    QSqlDatabase db = m_db.connection();
     // Exact numbers first, then numbers starting with the text, then matches
     // anywhere (descriptions included); the code keeps the order stable.
     const QString order = QStringLiteral(
@@ -366,9 +454,12 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
             + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
         binds = {needle, exact, prefix, cap};
     }
-    QSqlQuery q = exec(db, sql, binds);
+    Statement st = m_db.statement(sql, binds);
+    QSqlQuery &q = *st;
+    RowWriter w(*t);
     while (q.next())
-        addStockRow(*t, q, p);
+        addStockRow(w, q, p);
+    w.commit();
     finish(*t);
     return t;
 }
@@ -403,8 +494,10 @@ Table Repository::newItems(int carino)
     QSqlQuery q = exec(m_db.connection(),
                        QStringLiteral("SELECT %1 FROM stok s WHERE s.yeni = 1 ORDER BY s.stokno DESC LIMIT ?").arg(QLatin1String(kStockColumns)),
                        {kSearchRowCap});
+    RowWriter w(*t);
     while (q.next())
-        addStockRow(*t, q, p);
+        addStockRow(w, q, p);
+    w.commit();
     finish(*t);
     return t;
 }
@@ -420,8 +513,10 @@ Table Repository::campaignItems(int carino, int userType)
     QSqlQuery q = exec(m_db.connection(),
                        QStringLiteral("SELECT %1 FROM stok s WHERE s.kampanya = 1 ORDER BY s.finishkod LIMIT ?").arg(QLatin1String(kStockColumns)),
                        {kSearchRowCap});
+    RowWriter w(*t);
     while (q.next())
-        addStockRow(*t, q, p);
+        addStockRow(w, q, p);
+    w.commit();
     finish(*t);
     return t;
 }
@@ -431,8 +526,10 @@ Table Repository::stockByNumber(int stokno, const Session &s)
     auto t = stockTable();
     const Pricing p = pricingFor(m_db, s.CARINO, s.MusteriTipi, s.carikod);
     QSqlQuery q = exec(m_db.connection(), QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno = ?").arg(QLatin1String(kStockColumns)), {stokno});
+    RowWriter w(*t);
     while (q.next())
-        addStockRow(*t, q, p);
+        addStockRow(w, q, p);
+    w.commit();
     finish(*t);
     return t;
 }
@@ -489,12 +586,14 @@ QList<QVariantMap> Repository::stockObjects(const Table &t)
 Table Repository::basket(int carino)
 {
     auto t = lineTable();
-    QSqlQuery q = exec(m_db.connection(),
+    Statement st = m_db.statement(
                        QStringLiteral("SELECT b.sec, b.sirano, b.carino, b.tarih, b.saat, b.barkod, b.stokadi, b.miktar, b.fiyat, b.indirim, "
                                       "b.kdv, b.verenid, %1 FROM sepet b JOIN stok s ON s.stokno = b.stokno JOIN cari c ON c.carino = b.carino "
                                       "LEFT JOIN kullanici u ON u.sirano = b.verenid WHERE b.carino = ? ORDER BY b.sirano")
                            .arg(QLatin1String(kLineColumns)),
                        {carino});
+    QSqlQuery &q = *st;
+    RowWriter w(*t);
     while (q.next()) {
         LineValues v;
         v.sec = q.value(0).toInt();
@@ -509,8 +608,9 @@ Table Repository::basket(int carino)
         v.indirim = q.value(9).toDouble();
         v.kdv = q.value(10).toDouble();
         v.verenid = q.value(11).toInt();
-        addLineRow(*t, q, 12, v);
+        addLineRow(w, q, 12, v);
     }
+    w.commit();
     finish(*t);
     return t;
 }
@@ -682,6 +782,7 @@ static void fillOrderLines(Database &database, DataSet &t, const QString &where,
                            .arg(QLatin1String(kLineColumns), where,
                                 openOnly ? QStringLiteral("AND l.miktar > l.teslimedilen AND o.durum < 5") : QString()),
                        binds);
+    RowWriter w(t);
     while (q.next()) {
         LineValues v;
         v.sirano = q.value(0).toInt();
@@ -704,8 +805,9 @@ static void fillOrderLines(Database &database, DataSet &t, const QString &where,
         v.teslim = q.value(16).toString();
         v.kargo = q.value(17).toString();
         v.openQuantity = true;
-        addLineRow(t, q, 18, v);
+        addLineRow(w, q, 18, v);
     }
+    w.commit();
     finish(t);
 }
 
