@@ -11,10 +11,13 @@ bool GirisYap(const GirisAyarlari &ayarlar)
     form.setGirisKontrol(ayarlar.girisKontrol);
     // GuncellemeAc
     const QUrl adres = ayarlar.guncellemeAdresi;
-    form.setGuncellemeAc([&form, adres](int surum) {
+    const auto baslatici = ayarlar.guncellemeBaslatici;
+    form.setGuncellemeAc([&form, adres, baslatici](int surum) {
         std::unique_ptr<web::Tdosyaindir> d(web::Tdosyaindir::Yeni(&form, surum));
         if (!adres.isEmpty())
             d->setSource(adres);
+        if (baslatici)
+            d->setStarter(baslatici);
         d->exec();
     });
     // YeniKullaniciIstegi

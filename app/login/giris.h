@@ -4,6 +4,7 @@
 
 #include "app/login/girisform.h"
 #include "app/login/kullanicikayit.h"
+#include "web/dosyaindir.h"
 
 #include <QUrl>
 #include <functional>
@@ -21,6 +22,8 @@ struct GirisAyarlari {
     std::shared_ptr<IstekSunucusu> istekSunucusu;
     // Where the update comes from; empty for the build's web site.
     QUrl guncellemeAdresi;
+    // Starts the downloaded setup program; empty for the system's way.
+    web::Tdosyaindir::Starter guncellemeBaslatici;
     QString ayarDosyasi; // empty for the default ayar.ini
 };
 

@@ -1,6 +1,7 @@
 #include "app/mainwindow/sunucubaglari.h"
 
 #include "app/login/giris.h"
+#include "app/login/girissunucusu.h"
 #include "app/shell/mesajkutusu.h"
 #include "catalogue/katalog.h"
 #include "catalogue/vitrinsekmeleri.h"
@@ -93,39 +94,6 @@ public:
         if (!BaglantiKur(*c, 1))
             return nullptr;
         return std::make_unique<AcilisBaglantisiSunucu>(std::move(c));
-    }
-};
-
-class IstekSunucusuBag : public login::IstekSunucusu {
-public:
-    std::optional<login::CariBilgisi> MobilCariBilgisiGetir(int sirano, const QString &idsi) override
-    {
-        auto c = oturum().bagc.CloneConnection();
-        if (!BaglantiKur(*c, 1))
-            return std::nullopt;
-        TServerMethods1Client client(*c);
-        login::CariBilgisi b;
-        if (TMobilCariBilgisi *o = client.MobilCariBilgisiGetir(sirano, idsi)) {
-            b.ADRES1 = o->ADRES1();
-            b.ADRES2 = o->ADRES2();
-            b.ILCE = o->ILCE();
-            b.SEHIR = o->SEHIR();
-            b.TEL1 = o->TEL1();
-            b.FAX1 = o->FAX1();
-            b.VERGIDAIRESI = o->VERGIDAIRESI();
-            b.VERGINO = o->VERGINO();
-        }
-        return b;
-    }
-    bool MailGonserCari(const QString &idsi, const QString &baslik, const login::IstekAlanlari &a) override
-    {
-        auto c = oturum().bagc.CloneConnection();
-        if (!BaglantiKur(*c, 1))
-            return false;
-        TServerMethods1Client client(*c);
-        client.MailGonserCari(idsi, baslik, a.firmaadi, a.adres1, a.adres2, a.ilce, a.sehir, a.telefon, a.fax, a.vd,
-                              a.vn, a.yetkili, a.kullaniciadi, a.sifre, a.mail, a.kargoambar);
-        return true;
     }
 };
 
@@ -249,32 +217,8 @@ void sunucuBaglariniKur(Form1Kancalari &k)
         o.bagc.HostName = f.portalHost;
         o.bagc.Port = f.portalPort;
         login::GirisAyarlari a;
-        a.girisKontrol = [](const QString &idsi, const QString &disip, login::LoginAnswer &out) {
-            SunucuOturumu &o = oturum();
-            o.bagc.HostName = Connection::portalHost();
-            auto c = o.bagc.CloneConnection();
-            if (!BaglantiKur(*c, 0))
-                return false;
-            TServerMethods1Client client(*c);
-            TSonucBilgisi *r = client.BuyukGetir(idsi);
-            if (!r)
-                return false;
-            const TSonucBilgisi yerel = o.sbilgi;
-            o.sbilgi.Kopyala(*r);
-            o.sbilgi.setBilgiSayarAdi(yerel.BilgiSayarAdi());
-            o.sbilgi.setBilgisayarKullanici(yerel.BilgisayarKullanici());
-            o.sbilgi.setIcip(yerel.Icip());
-            o.sbilgi.setBILGISAYARID(idsi);
-            o.sbilgi.setDisip(disip);
-            out.Version = r->Version();
-            out.Varmi = r->Varmi();
-            out.ADI = r->ADI();
-            out.SIFRE = r->SIFRE();
-            out.AKTIF = r->AKTIF();
-            out.MusteriTipi = r->MusteriTipi();
-            return true;
-        };
-        a.istekSunucusu = std::make_shared<IstekSunucusuBag>();
+        a.girisKontrol = login::sunucuGirisCagrisi(o.bagc, o.sbilgi);
+        a.istekSunucusu = std::make_shared<login::SunucuIstekleri>(o.bagc);
         const bool ok = login::GirisYap(a);
         if (ok)
             oturumuPencereyeYaz(f);
