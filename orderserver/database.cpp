@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <atomic>
+
 namespace varo::orderserver {
 
 namespace {
@@ -129,32 +131,75 @@ QStringList statements(const QString &script)
 
 }  // namespace
 
+struct Statement::Cached {
+    QSqlQuery query;
+    bool busy = false;
+};
+
+// What one thread keeps of one database: its connection and its statements.
+struct Database::PerThread {
+    QSqlDatabase db;
+    std::unordered_map<QString, std::unique_ptr<Statement::Cached>> statements;
+};
+
+namespace {
+std::atomic<quint64> g_databaseIds{0};
+std::atomic<quint64> g_threadTokens{0};
+
+// A token per thread, never reused: a new thread whose system id repeats a
+// finished one's must not pick up that thread's connection.
+quint64 threadToken()
+{
+    thread_local const quint64 token = ++g_threadTokens;
+    return token;
+}
+}  // namespace
+
 Database::Database(DbConfig config)
     : m_config(std::move(config)),
-      m_prefix(QStringLiteral("varo-") + QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('-'))
+      m_prefix(QStringLiteral("varo-") + QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('-')),
+      m_id(++g_databaseIds)
 {
 }
 
 Database::~Database()
 {
     std::lock_guard lock(m_mutex);
-    // Connections of finished worker threads cannot be touched from here;
-    // removing them closes them.
+    // Statements and handles first, so that removing a connection really
+    // closes it. Connections of finished worker threads cannot be touched
+    // from here otherwise; removing them closes them.
+    m_threads.clear();
     for (const QString &name : m_names)
         QSqlDatabase::removeDatabase(name);
 }
 
+Database::PerThread &Database::perThread()
+{
+    // The last database a thread used is found without a lock.
+    struct Last {
+        quint64 id = 0;
+        PerThread *state = nullptr;
+    };
+    thread_local Last last;
+    if (last.id == m_id)
+        return *last.state;
+    std::lock_guard lock(m_mutex);
+    std::unique_ptr<PerThread> &p = m_threads[threadToken()];
+    if (!p)
+        p = std::make_unique<PerThread>();
+    last = {m_id, p.get()};
+    return *p;
+}
+
 QSqlDatabase Database::connection()
 {
-    const QString name = m_prefix + QString::number(quintptr(QThread::currentThreadId()));
-    if (QSqlDatabase::contains(name)) {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (db.isOpen())
-            return db;
-        if (db.open())
-            return db;
-        throw DbError("database: " + db.lastError().text().toStdString());
+    PerThread &t = perThread();
+    if (t.db.isValid()) {
+        if (t.db.isOpen() || t.db.open())
+            return t.db;
+        throw DbError("database: " + t.db.lastError().text().toStdString());
     }
+    const QString name = m_prefix + QString::number(threadToken());
     QSqlDatabase db;
     if (isPostgres()) {
         const QUrl url(m_config.postgresUrl);
@@ -181,8 +226,68 @@ QSqlDatabase Database::connection()
         exec(db, QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
         exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+    } else {
+        // Kept statements are planned for their values every time, as a
+        // fresh one would be: a search text decides which index pays off.
+        exec(db, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
     }
+    t.db = db;
     return db;
+}
+
+namespace {
+QVariant bindable(const QVariant &v)
+{
+    // A null QString would be stored as NULL; texts here are never NULL.
+    return v.typeId() == QMetaType::QString && v.toString().isNull() ? QVariant(QStringLiteral("")) : v;
+}
+}  // namespace
+
+Statement Database::statement(const QString &sql, const QVariantList &values)
+{
+    QSqlDatabase db = connection();
+    PerThread &t = perThread();
+    std::unique_ptr<Statement::Cached> &c = t.statements[sql];
+    if (c && c->busy)
+        return Statement(exec(db, sql, values));
+    if (!c) {
+        auto fresh = std::make_unique<Statement::Cached>();
+        fresh->query = QSqlQuery(db);
+        fresh->query.setForwardOnly(true);
+        if (!fresh->query.prepare(sql)) {
+            const std::string why = "sql: " + fresh->query.lastError().text().toStdString();
+            t.statements.erase(sql);
+            throw DbError(why);
+        }
+        c = std::move(fresh);
+    }
+    QSqlQuery &q = c->query;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, bindable(values[i]));
+    if (!q.exec()) {
+        const std::string why = "sql: " + q.lastError().text().toStdString();
+        q.finish();
+        throw DbError(why);
+    }
+    c->busy = true;
+    return Statement(c.get(), &q);
+}
+
+Statement::Statement(QSqlQuery own) : m_own(std::make_unique<QSqlQuery>(std::move(own))), m_query(m_own.get()) {}
+
+Statement::Statement(Statement &&other) noexcept
+    : m_cached(std::exchange(other.m_cached, nullptr)), m_own(std::move(other.m_own)), m_query(std::exchange(other.m_query, nullptr))
+{
+}
+
+Statement::~Statement()
+{
+    if (m_cached) {
+        // Resetting ends the statement's read of the database (on SQLite it
+        // would otherwise hold its snapshot open).
+        m_cached->query.finish();
+        m_cached->busy = false;
+    }
 }
 
 int Database::schemaVersion()
@@ -237,9 +342,8 @@ QSqlQuery exec(QSqlDatabase db, const QString &sql, const QVariantList &values)
     }
     if (!q.prepare(sql))
         throw DbError("sql: " + q.lastError().text().toStdString());
-    // A null QString would be stored as NULL; texts here are never NULL.
     for (const QVariant &v : values)
-        q.addBindValue(v.typeId() == QMetaType::QString && v.toString().isNull() ? QVariant(QStringLiteral("")) : v);
+        q.addBindValue(bindable(v));
     if (!q.exec())
         throw DbError("sql: " + q.lastError().text().toStdString());
     return q;

@@ -180,7 +180,7 @@ int main(int argc, char **argv)
         if (!http.listen(httpPort))
             return fail(QStringLiteral("cannot listen on HTTP port %1").arg(httpPort));
         const quint16 port = quint16(option(args, QStringLiteral("--port"), QStringLiteral("9095")).toUInt());
-        varo::MethodServer wire([&methods](const QString &m, const QJsonArray &p) { return methods.call(m, p); }, &pool);
+        varo::MethodServer wire([&methods](const QString &m, const QJsonArray &p) { return methods.run(m, p); }, &pool);
         if (!wire.listen(QHostAddress::Any, port))
             return fail(QStringLiteral("cannot listen on port %1").arg(port));
 

@@ -54,15 +54,11 @@ private:
     const QJsonArray &m_a;
 };
 
-QJsonObject answer(const QJsonValue &result, const QJsonObject &out = {})
-{
-    QJsonObject o{{QStringLiteral("result"), result}};
-    if (!out.isEmpty())
-        o.insert(QStringLiteral("out"), out);
-    return o;
-}
+MethodAnswer answer(const QJsonValue &result, const QJsonObject &out = {}) { return MethodAnswer{result, out, nullptr}; }
+MethodAnswer answer(MethodAnswer &&a) { return std::move(a); }
 
-QJsonObject table(const Table &t) { return ServerMethods::tableToJson(*t); }
+// Tables stay columns up to the wire, which writes them straight from there.
+MethodAnswer table(Table &&t) { return MethodAnswer{QJsonValue(), QJsonObject(), std::move(t)}; }
 
 QJsonObject stream(const QByteArray &b) { return {{QStringLiteral("size"), double(b.size())}, {QStringLiteral("base64"), QString::fromLatin1(b.toBase64())}}; }
 
@@ -219,6 +215,15 @@ QJsonObject ServerMethods::tableToJson(const varo::DataSet &t)
 }
 
 QJsonObject ServerMethods::call(const QString &method, const QJsonArray &params)
+{
+    const MethodAnswer a = run(method, params);
+    QJsonObject o{{QStringLiteral("result"), a.table ? QJsonValue(tableToJson(*a.table)) : a.result}};
+    if (!a.out.isEmpty())
+        o.insert(QStringLiteral("out"), a.out);
+    return o;
+}
+
+MethodAnswer ServerMethods::run(const QString &method, const QJsonArray &params)
 {
     const Args a(params);
     const QString &m = method;

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "orderserver/repository.h"
+#include "protocol/methodserver.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QStringList>
 
 namespace varo::orderserver {
+
+using varo::MethodAnswer;
 
 // The server methods in JSON form: positional input values in, the result and
 // the out parameters back. This is what the web mirror serves and what the
@@ -24,6 +27,8 @@ public:
     // Throws RequestError for an unknown method or bad arguments, DbError on
     // storage failures.
     QJsonObject call(const QString &method, const QJsonArray &params);
+    // The same answer with a table result kept as its data set, for the wire.
+    varo::MethodAnswer run(const QString &method, const QJsonArray &params);
 
     static QStringList methodNames();  // in catalogue order
 

@@ -5,6 +5,10 @@
 #include <QJsonDocument>
 #include <QtEndian>
 
+#include <QJsonArray>
+#include <QLocale>
+
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -20,7 +24,108 @@ QByteArray encodeFrameBytes(QByteArrayView body)
 
 QByteArray encodeFrame(const QJsonObject &message)
 {
-    return encodeFrameBytes(QJsonDocument(message).toJson(QJsonDocument::Compact));
+    QByteArray out;
+    const qsizetype start = beginFrame(out);
+    appendJson(out, message);
+    finishFrame(out, start);
+    return out;
+}
+
+qsizetype beginFrame(QByteArray &out)
+{
+    const qsizetype start = out.size();
+    out.append(4, '\0');
+    return start;
+}
+
+void finishFrame(QByteArray &out, qsizetype start)
+{
+    qToBigEndian<quint32>(quint32(out.size() - start - 4), out.data() + start);
+}
+
+void appendJsonString(QByteArray &out, QStringView text)
+{
+    static const char hex[] = "0123456789abcdef";
+    const QByteArray utf8 = text.toUtf8();
+    out.reserve(out.size() + utf8.size() + 2);
+    out.append('"');
+    const char *p = utf8.constData();
+    const char *const end = p + utf8.size();
+    const char *run = p;
+    for (; p < end; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(run, p - run);
+        run = p + 1;
+        switch (c) {
+        case '"': out.append("\\\"", 2); break;
+        case '\\': out.append("\\\\", 2); break;
+        case '\b': out.append("\\b", 2); break;
+        case '\f': out.append("\\f", 2); break;
+        case '\n': out.append("\\n", 2); break;
+        case '\r': out.append("\\r", 2); break;
+        case '\t': out.append("\\t", 2); break;
+        default: {
+            const char esc[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+            out.append(esc, 6);
+        }
+        }
+    }
+    out.append(run, end - run);
+    out.append('"');
+}
+
+void appendJson(QByteArray &out, const QJsonValue &value)
+{
+    switch (value.type()) {
+    case QJsonValue::Null:
+    case QJsonValue::Undefined:
+        out.append("null", 4);
+        break;
+    case QJsonValue::Bool:
+        value.toBool() ? out.append("true", 4) : out.append("false", 5);
+        break;
+    case QJsonValue::Double: {
+        const double d = value.toDouble();
+        if (!std::isfinite(d))
+            out.append("null", 4);
+        else if (d == std::trunc(d) && std::fabs(d) < 9007199254740992.0)
+            out.append(QByteArray::number(qint64(d)));
+        else
+            out.append(QByteArray::number(d, 'g', QLocale::FloatingPointShortest));
+        break;
+    }
+    case QJsonValue::String:
+        appendJsonString(out, value.toString());
+        break;
+    case QJsonValue::Array: {
+        const QJsonArray a = value.toArray();
+        out.append('[');
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (i)
+                out.append(',');
+            appendJson(out, a.at(i));
+        }
+        out.append(']');
+        break;
+    }
+    case QJsonValue::Object: {
+        const QJsonObject o = value.toObject();
+        out.append('{');
+        bool first = true;
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            if (!first)
+                out.append(',');
+            first = false;
+            appendJsonString(out, it.key());
+            out.append(':');
+            appendJson(out, it.value());
+        }
+        out.append('}');
+        break;
+    }
+    }
 }
 
 namespace {
@@ -91,7 +196,9 @@ std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qin
 
 bool writeFrame(QAbstractSocket &socket, const QJsonObject &message, int timeoutMs, QString *error)
 {
-    return writeFrameBytes(socket, QJsonDocument(message).toJson(QJsonDocument::Compact), timeoutMs, error);
+    QByteArray body;
+    appendJson(body, message);
+    return writeFrameBytes(socket, body, timeoutMs, error);
 }
 
 bool writeFrameBytes(QAbstractSocket &socket, QByteArrayView body, int timeoutMs, QString *error)
@@ -106,6 +213,25 @@ bool writeFrameBytes(QAbstractSocket &socket, QByteArrayView body, int timeoutMs
     char head[4];
     qToBigEndian<quint32>(quint32(body.size()), head);
     if (socket.write(head, 4) != 4 || socket.write(body.data(), body.size()) != body.size()) {
+        *error = socket.errorString();
+        return false;
+    }
+    const QDeadlineTimer deadline(timeoutMs);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime())))) {
+            *error = socket.errorString();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeBytes(QAbstractSocket &socket, QByteArrayView bytes, int timeoutMs, QString *error)
+{
+    QString dummy;
+    if (!error)
+        error = &dummy;
+    if (socket.write(bytes.data(), bytes.size()) != bytes.size()) {
         *error = socket.errorString();
         return false;
     }

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QJsonValue>
+#include <QStringView>
 #include <QString>
 
 #include <optional>
@@ -20,6 +22,17 @@ inline const QString kDataSnapContext = QStringLiteral("datasnap/");
 QByteArray encodeFrame(const QJsonObject &message);
 QByteArray encodeFrameBytes(QByteArrayView body);
 
+// Compact JSON of one value appended to `out`, the same text QJsonDocument
+// writes (keys sorted, integers in doubles written as integers, NaN and
+// infinities as null), without building a document first.
+void appendJson(QByteArray &out, const QJsonValue &value);
+void appendJsonString(QByteArray &out, QStringView text);
+
+// Frames built in place: reserve the length, append the body, then patch the
+// length in. Returns the offset to hand to finishFrame.
+qsizetype beginFrame(QByteArray &out);
+void finishFrame(QByteArray &out, qsizetype start);
+
 // Blocking read of one frame with a deadline. On failure returns nothing and
 // says why in `error`.
 std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
@@ -30,5 +43,7 @@ bool writeFrame(QAbstractSocket &socket, const QJsonObject &message, int timeout
 // attachments that carry byte streams.
 std::optional<QByteArray> readFrameBytes(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
 bool writeFrameBytes(QAbstractSocket &socket, QByteArrayView body, int timeoutMs, QString *error);
+// Already framed bytes (several frames sent together), written in full.
+bool writeBytes(QAbstractSocket &socket, QByteArrayView bytes, int timeoutMs, QString *error);
 
 }  // namespace varo

@@ -1,32 +1,48 @@
 #pragma once
 
 #include "catalogue.h"
+#include "dataset.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTcpServer>
 
 #include <functional>
+#include <memory>
 
 class QThreadPool;
 
 namespace varo {
+
+// What a method answered: its result and out parameters as JSON values, or a
+// table result kept as columns, written onto the wire straight from them.
+struct MethodAnswer {
+    QJsonValue result;
+    QJsonObject out;                 // out parameter name -> value
+    std::unique_ptr<DataSet> table;  // when set, the result
+};
 
 // Serves the method protocol: handshake, prepare, execute (see
 // docs/protocol.md). Each connection is handled on a worker of the given pool
 // with blocking reads bounded by a timeout, so a slow or silent peer holds one
 // worker for at most that long and never the listener.
 //
+// Requests of one connection are answered strictly in order; answers to
+// requests that arrived together leave in one write, so a client may send its
+// handshake, prepare and execute at once and wait only for one round trip.
+//
 // The handler receives the method name without prefix and one value per
 // parameter position (out parameters null) and answers
-// {"result": value, "out": {"<param name>": value, ...}}; it throws
-// std::exception to fail the call with the exception's text.
+// {"result": value, "out": {"<param name>": value, ...}} or a MethodAnswer;
+// it throws std::exception to fail the call with the exception's text.
 class MethodServer : public QTcpServer {
     Q_OBJECT
 public:
     using Handler = std::function<QJsonObject(const QString &method, const QJsonArray &params)>;
+    using AnswerHandler = std::function<MethodAnswer(const QString &method, const QJsonArray &params)>;
 
     MethodServer(Handler handler, QThreadPool *pool, QObject *parent = nullptr);
+    MethodServer(AnswerHandler handler, QThreadPool *pool, QObject *parent = nullptr);
 
     void setMaxFrame(qint64 bytes) { m_maxFrame = bytes; }
     void setIdleTimeout(int ms) { m_idleTimeoutMs = ms; }
@@ -35,7 +51,7 @@ protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
 private:
-    Handler m_handler;
+    std::shared_ptr<const AnswerHandler> m_handler;
     QThreadPool *m_pool;
     qint64 m_maxFrame;
     int m_idleTimeoutMs = 30000;
@@ -44,5 +60,10 @@ private:
 // Turns a handler's answer into the positional values of an execute reply:
 // out parameters at their positions, the result after the last parameter.
 QJsonArray positionalAnswer(const MethodInfo &method, const QJsonObject &answer);
+
+// The body of an execute reply for `answer`: {"values": [...]} with the
+// table result written from its columns, and "attachments" when a stream
+// result leaves the JSON; the streams' bytes are appended to `attachments`.
+void appendExecuteReply(QByteArray &out, const MethodInfo &method, MethodAnswer &answer, std::vector<QByteArray> &attachments);
 
 }  // namespace varo

@@ -2,9 +2,11 @@
 
 #include "protocol/frame.h"
 
+#include <QJsonObject>
 #include <QTcpSocket>
 #include <QThread>
 
+#include <atomic>
 #include <mutex>
 
 #ifndef VARO_PORTAL_HOST
@@ -51,16 +53,38 @@ void Connection::Open()
     s->connectToHost(HostName, port);
     if (!s->waitForConnected(connectTimeoutMs))
         throw ConnectionError(s->errorString().toStdString());
-    QString error;
-    if (!writeFrame(*s, {{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), DatasnapContext}},
-                    timeoutMs, &error))
-        throw ConnectionError(error.toStdString());
-    auto reply = readFrame(*s, timeoutMs, 4096, &error);
-    if (!reply)
-        throw ConnectionError(error.toStdString());
-    if (reply->contains(QStringLiteral("error")))
-        throw ConnectionError(reply->value(QStringLiteral("error")).toString().toStdString());
+    // Requests are small and each waits for its answer: never hold one back.
+    s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket = std::move(s);
+    static std::atomic<quint64> generations{0};
+    m_generation = ++generations;
+    m_nextHandle = 0;
+    m_handshakeSent = false;
+}
+
+bool Connection::appendHandshake(QByteArray &out)
+{
+    if (m_handshakeSent)
+        return false;
+    const qsizetype start = beginFrame(out);
+    appendJson(out, QJsonObject{{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), DatasnapContext}});
+    finishFrame(out, start);
+    m_handshakeSent = true;
+    return true;
+}
+
+void Connection::readHandshakeAnswer()
+{
+    QString error;
+    auto reply = m_socket ? readFrame(*m_socket, timeoutMs, 4096, &error) : std::nullopt;
+    if (!reply) {
+        Close();
+        throw ConnectionError(error.isEmpty() ? std::string("Bağlantı açık değil") : error.toStdString());
+    }
+    if (reply->contains(QStringLiteral("error"))) {
+        Close();
+        throw ConnectionError(reply->value(QStringLiteral("error")).toString().toStdString());
+    }
 }
 
 void Connection::Close()

@@ -40,7 +40,10 @@ public:
     int connectTimeoutMs = 3000;
     qint64 maxFrame = kDefaultMaxFrame;  // largest reply accepted; above it the call fails
 
-    // TCP connect and handshake. Opening an open connection does nothing.
+    // TCP connect. The handshake leaves with the first request and its answer
+    // is read just before that request's, so a call on a fresh connection
+    // costs one round trip; a refused handshake fails that first call.
+    // Opening an open connection does nothing.
     void Open();
     void Close();
     bool Connected() const;
@@ -50,12 +53,28 @@ public:
 
     QTcpSocket *socket() const { return m_socket.get(); }
 
+    // For the method client. Every open starts a new generation: command
+    // handles prepared on an earlier one are void. The server numbers the
+    // prepares of a connection from 0, so the next handle is known before
+    // its answer arrives.
+    quint64 generation() const { return m_generation; }
+    int claimHandle() { return m_nextHandle++; }
+    // Appends the handshake to `out` unless it was already sent on this
+    // connection; true when it was appended and its answer is still to come.
+    bool appendHandshake(QByteArray &out);
+    // Reads and checks the handshake's answer; throws ConnectionError (and
+    // closes) when the server refused or did not answer.
+    void readHandshakeAnswer();
+
     // The fixed server address of this build.
     static QString portalHost();
     static QString portalPort();
 
 private:
     std::unique_ptr<QTcpSocket> m_socket;
+    quint64 m_generation = 0;
+    int m_nextHandle = 0;
+    bool m_handshakeSent = false;
 };
 
 // Opens `conn` with up to 11 attempts 500 ms apart (the wait follows the last

@@ -45,9 +45,7 @@ MethodClientBase::Reply MethodClientBase::call(int slot, const QString &method, 
         m_connection.Close();
         return ConnectionError(why);
     };
-    auto send = [&](const QJsonObject &msg) {
-        if (!writeFrame(*s, msg, timeout, &error))
-            throw broken(error.toStdString());
+    auto receive = [&] {
         auto body = readFrameBytes(*s, timeout, maxFrame, &error);
         if (!body)
             throw broken(error.toStdString());
@@ -79,18 +77,51 @@ MethodClientBase::Reply MethodClientBase::call(int slot, const QString &method, 
         }
         return r;
     };
+
+    // Everything the call needs leaves in one write: the handshake on a fresh
+    // connection, the prepare the first time this client runs the method on
+    // it, and the execute; then the answers are read in the same order.
+    QByteArray request;
+    const bool handshake = m_connection.appendHandshake(request);
     auto it = m_handles.find(slot);
-    if (it == m_handles.end()) {
-        const Reply r = send({{QStringLiteral("prepare"), kCommandPrefix + method}});
-        QJsonValue handle;
+    const bool prepare = it == m_handles.end() || it->second.first != m_connection.generation();
+    const int handle = prepare ? m_connection.claimHandle() : it->second.second;
+    if (prepare) {
+        const qsizetype start = beginFrame(request);
+        request.append("{\"prepare\":");
+        appendJsonString(request, QString(kCommandPrefix + method));
+        request.append('}');
+        finishFrame(request, start);
+    }
+    const qsizetype start = beginFrame(request);
+    request.append("{\"execute\":");
+    request.append(QByteArray::number(handle));
+    request.append(",\"values\":");
+    appendJson(request, inputs);
+    request.append('}');
+    finishFrame(request, start);
+    if (!writeBytes(*s, request, timeout, &error))
+        throw broken(error.toStdString());
+
+    if (handshake)
+        m_connection.readHandshakeAnswer();
+    if (prepare) {
+        Reply r;
+        try {
+            r = receive();
+        } catch (const ServerError &) {
+            m_connection.Close();  // the server hangs up after refusing a prepare
+            throw;
+        }
+        QJsonValue answered;
         for (const auto &[key, raw] : jsonObjectMembers(r.body))
             if (key == u"handle")
-                handle = parseJsonValue(raw);
-        if (!handle.isDouble())
+                answered = parseJsonValue(raw);
+        if (!answered.isDouble() || answered.toInt() != handle)
             throw broken("Geçersiz cevap: komut numarası yok");
-        it = m_handles.emplace(slot, handle.toInt()).first;
+        m_handles[slot] = {m_connection.generation(), handle};
     }
-    return send({{QStringLiteral("execute"), it->second}, {QStringLiteral("values"), inputs}});
+    return receive();
 }
 
 QJsonArray MethodClientBase::execute(int slot, const QString &method, const QJsonArray &inputs)

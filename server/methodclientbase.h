@@ -75,7 +75,7 @@ protected:
 private:
     Connection &m_connection;
     bool m_instanceOwner;
-    std::map<int, int> m_handles;  // slot -> server handle
+    std::map<int, std::pair<quint64, int>> m_handles;  // slot -> connection generation, server handle
     std::vector<std::unique_ptr<DataSet>> m_readers;
     std::vector<std::unique_ptr<QBuffer>> m_streams;
     std::map<int, std::shared_ptr<void>> m_objects;
