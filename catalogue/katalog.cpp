@@ -50,14 +50,8 @@ Katalog::Katalog(const KatalogYeri &yer, KatalogSunucusu sunucu, std::function<O
 
     duyurular = new DuyuruVitrini(yer.sTabSheetduyuru, yer.gifduyuru, this);
     duyurular->yukle = m_sunucu.acilisEkranlarVer;
-    duyurular->kampanyayaGit = [this] {
-        if (m_yer.sayfalar && m_yer.skampanyali)
-            m_yer.sayfalar->setActivePage(m_yer.skampanyali);
-    };
-    duyurular->yenilereGit = [this] {
-        if (m_yer.sayfalar && m_yer.syeniler)
-            m_yer.sayfalar->setActivePage(m_yer.syeniler);
-    };
+    duyurular->kampanyayaGit = [this] { sayfayaGec(m_yer.skampanyali); };
+    duyurular->yenilereGit = [this] { sayfayaGec(m_yer.syeniler); };
     duyurular->ara = [this](const QString &t) { stokSekmesi->metniAra(t); };
 
     fiyatListesi = new FiyatListesi(yer.sTabSheet2, yer.gifvaroara, this);
@@ -67,6 +61,17 @@ Katalog::Katalog(const KatalogYeri &yer, KatalogSunucusu sunucu, std::function<O
 }
 
 Katalog::~Katalog() = default;
+
+void Katalog::sayfayaGec(shell::TsTabSheet *sayfa)
+{
+    // A tab hidden from this user (the campaign tab of type 4) stays out of
+    // sight also when an announcement points at it.
+    if (!m_yer.sayfalar || !sayfa)
+        return;
+    const int i = m_yer.sayfalar->indexOf(sayfa);
+    if (i >= 0 && m_yer.sayfalar->isTabVisible(i))
+        m_yer.sayfalar->setActivePage(sayfa);
+}
 
 void Katalog::SepetiYenile()
 {

@@ -77,6 +77,7 @@ public:
     std::function<int(Tstokayarinti &)> dialogCalistir;
 
 private:
+    void sayfayaGec(shell::TsTabSheet *sayfa);
     void vitrindenSec(UrunVitrini *v, int stokno, bool kampanyadan);
     void dialogla(SepeteEkleGorunum g, const DataSet *kaynak);
     void resimYukle(Tstokayarinti &d, int stokno);

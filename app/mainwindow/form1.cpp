@@ -318,8 +318,10 @@ void TForm1::AcilisGoster()
     const std::optional<QString> arama = reklam(*this);
     if (!arama)
         return;
-    if (*arama == QLatin1String("#KAMPANYA#"))
-        sPageControl1->setActivePage(skampanyali);
+    if (*arama == QLatin1String("#KAMPANYA#")) {
+        if (sPageControl1->isTabVisible(sPageControl1->indexOf(skampanyali)))  // hidden from type 4
+            sPageControl1->setActivePage(skampanyali);
+    }
     else if (*arama == QStringLiteral("#YENİ#"))
         sPageControl1->setActivePage(syeniler);
     else if (auto &ara = form1Kancalari().stokAra)

@@ -35,6 +35,12 @@ struct Sunucu {
                 d.fieldByName(QStringLiteral("STOK_STOKNO"))->setValue(n);
             }
         };
+        const auto bos = [](DataSet &d) {
+            d.setFieldDefs({{QStringLiteral("STOK_STOKNO"), FieldType::Int32}});
+            d.open();
+        };
+        s.varoYenilerVer = bos;
+        s.varoKampanyaliVer = bos;
         s.sepetVer = [this](DataSet &d) {
             sepetiIstenen << carino;
             if (sepetUlasilamaz)
@@ -52,9 +58,38 @@ struct Sunucu {
     }
 };
 
+// The program's catalogue wiring on a real main window.
+mainwindow::Form1Kancalari &katalogluPencere(Sunucu &sunucu)
+{
+    auto &kancalar = mainwindow::form1Kancalari();
+    kancalar = {};
+    kancalar.kurulumlar.push_back([&sunucu](TForm1 &f) {
+        KatalogYeri yer;
+        yer.pencere = &f;
+        yer.aramaCubugu = f.Panel2Duzeni;
+        yer.sayfalar = f.sPageControl1;
+        yer.sstoklistesi = f.sstoklistesi;
+        yer.syeniler = f.syeniler;
+        yer.skampanyali = f.skampanyali;
+        yer.sTabSheetduyuru = f.sTabSheetduyuru;
+        yer.ssepet = f.ssepet;
+        yer.gifstokara = f.gifstokara;
+        new Katalog(yer, sunucu.baglar(), [&sunucu] { return Oturum{0, {}, sunucu.carino, 1, 1.0, 1.0}; }, &f);
+    });
+    kancalar.cariDegisti.push_back([](TForm1 &f) {
+        if (auto *k = f.findChild<Katalog *>())
+            k->cariDegisti();
+    });
+    kancalar.stokAra = [](TForm1 &f, const QString &t) {
+        if (auto *k = f.findChild<Katalog *>())
+            k->stokSekmesi->metniAra(t);
+    };
+    return kancalar;
+}
+
 }  // namespace
 
-class TstCariSecimi : public QObject {
+class TstKatalogPenceresi : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase()
@@ -83,30 +118,13 @@ private slots:
         QFETCH(bool, sepetUlasilamaz);
 
         Sunucu sunucu;
-        auto &kancalar = mainwindow::form1Kancalari();
-        kancalar = {};
-        kancalar.kurulumlar.push_back([&sunucu](TForm1 &f) {
-            KatalogYeri yer;
-            yer.pencere = &f;
-            yer.aramaCubugu = f.Panel2Duzeni;
-            yer.sayfalar = f.sPageControl1;
-            yer.sstoklistesi = f.sstoklistesi;
-            yer.ssepet = f.ssepet;
-            yer.gifstokara = f.gifstokara;
-            new Katalog(yer, sunucu.baglar(), [&sunucu] { return Oturum{0, {}, sunucu.carino, 1, 1.0, 1.0}; }, &f);
-        });
+        auto &kancalar = katalogluPencere(sunucu);
         kancalar.cariSecimi = [&sunucu, secildi](TForm1 &f) {
             if (!secildi)
                 return;
             sunucu.carino = 20;
             f.oturum.CariAdi = QStringLiteral("İKİNCİ OTO");
         };
-        // The same wiring as the program's.
-        kancalar.cariDegisti.push_back([](TForm1 &f) {
-            if (auto *k = f.findChild<Katalog *>())
-                k->cariDegisti();
-        });
-
         TForm1 f;
         f.oturum.CariAdi = QStringLiteral("BİRİNCİ OTO");
         f.musteritus->setVisible(true);
@@ -134,7 +152,41 @@ private slots:
         QCOMPARE(k->stokSekmesi->araedit->selectedText(), QStringLiteral("FREN"));
         kancalar = {};
     }
+
+    // An announcement or opening advert pointing at the campaigns leads
+    // there only for users who have the campaign tab.
+    void kampanyaIsareti_data()
+    {
+        QTest::addColumn<bool>("duyurudan");  // announcement, or else opening advert
+        QTest::addColumn<bool>("kampanyaGizli");
+        QTest::addColumn<QString>("sayfa");
+        QTest::newRow("announcement") << true << false << QStringLiteral("skampanyali");
+        QTest::newRow("announcement, type 4") << true << true << QStringLiteral("sstoklistesi");
+        QTest::newRow("advert") << false << false << QStringLiteral("skampanyali");
+        QTest::newRow("advert, type 4") << false << true << QStringLiteral("sstoklistesi");
+    }
+    void kampanyaIsareti()
+    {
+        QFETCH(bool, duyurudan);
+        QFETCH(bool, kampanyaGizli);
+        Sunucu sunucu;
+        auto &kancalar = katalogluPencere(sunucu);
+        kancalar.acilisReklami = [](TForm1 &) -> std::optional<QString> { return QStringLiteral("#KAMPANYA#"); };
+        TForm1 f;
+        mainwindow::MusteriAyari a;
+        a.kampanyaGizli = kampanyaGizli;
+        f.musteriAyariUygula(a);
+        f.sPageControl1->setActivePage(f.sstoklistesi);
+        if (duyurudan) {
+            f.findChild<Katalog *>()->duyurular->aramaYonlendir(QStringLiteral("#KAMPANYA#"));
+        } else {
+            f._acilisadet = 1;
+            f.AcilisGoster();
+        }
+        QTEST(f.sPageControl1->activePage()->objectName(), "sayfa");
+        kancalar = {};
+    }
 };
 
-QTEST_MAIN(TstCariSecimi)
-#include "tst_carisecimi.moc"
+QTEST_MAIN(TstKatalogPenceresi)
+#include "tst_katalogpenceresi.moc"
