@@ -15,6 +15,9 @@ KayanYazi::KayanYazi(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("kayanyazi"));
     QFont f(QStringLiteral("Arial"));
     f.setPointSize(24);
+    // Set outright, or the window's bold font comes through and "B" shows nothing.
+    f.setWeight(QFont::Normal);
+    f.setItalic(false);
     setFont(f);
     setMouseTracking(true);
     m_zamanlayici.setInterval(20);

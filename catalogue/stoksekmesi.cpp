@@ -91,6 +91,7 @@ void StokSekmesi::izgaraKur()
     g->setHeaderHeight(40);
     QFont f(QStringLiteral("Arial"));
     f.setPixelSize(13);
+    f.setWeight(QFont::Normal);  // the grid's own font, not the window's bold one
     g->setGridFont(f);
     g->setDataSource(DataSource1);
 

@@ -176,6 +176,21 @@ private slots:
         QCOMPARE(k.kayma(), durdu);
     }
 
+    // The main window's font is bold; the ticker's plain text must not be,
+    // or the bold markup would show nothing.
+    void pencereninKalinYazisi()
+    {
+        QWidget pencere;
+        QFont kalin(QStringLiteral("Tahoma"));
+        kalin.setPixelSize(13);
+        kalin.setBold(true);
+        pencere.setFont(kalin);
+        auto *k = new KayanYazi(&pencere);
+        QVERIFY(!k->font().bold());
+        QCOMPARE(k->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(k->font().pointSize(), 24);
+    }
+
     // Set VARO_KAYAN_RESIM to a file name to look at the rendered markup.
     void gorunum()
     {

@@ -232,6 +232,19 @@ private slots:
         QTEST(g->isColumnCustomizable(QStringLiteral("K")), "kampanyali");
     }
 
+    // The list has its own plain font inside the bold main window.
+    void izgaraYazisi()
+    {
+        Pencere p;
+        QFont kalin(QStringLiteral("Tahoma"));
+        kalin.setBold(true);
+        p.pencere.setFont(kalin);
+        const QFont f = p.sekme->cxGrid1DBTableView1->table()->font();
+        QVERIFY(!f.bold());
+        QCOMPARE(f.family(), QStringLiteral("Arial"));
+        QCOMPARE(f.pixelSize(), 13);
+    }
+
     void temizle()
     {
         Pencere p;
