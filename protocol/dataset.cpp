@@ -3,6 +3,7 @@
 #include "numberformat.h"
 
 #include <cmath>
+#include <new>
 #include <stdexcept>
 
 namespace varo {
@@ -87,11 +88,44 @@ void Column::reserve(FieldType t, std::size_t n)
         blobs.reserve(n);
 }
 
+namespace {
+
+// Texts read from the wire share their memory: the cells of a column point
+// into a few large blocks, repeated values into the same string. Letting go
+// of them one by one would be one atomic operation per cell; a run of cells
+// in the same block gives its references back at once.
+void releaseTexts(std::vector<QString> &texts)
+{
+    using Block = QTypedArrayData<char16_t>;
+    const std::size_t n = texts.size();
+    std::size_t i = 0;
+    while (i < n) {
+        Block *block = texts[i].data_ptr().d_ptr();
+        std::size_t j = i + 1;
+        if (block)
+            while (j < n && texts[j].data_ptr().d_ptr() == block && j - i < (1u << 30))
+                ++j;
+        if (j - i > 1) {
+            const int run = int(j - i);
+            if (block->ref_.fetchAndAddOrdered(-run) == run)
+                Block::deallocate(block);
+            // Their references are given back: the cells become null
+            // strings without releasing anything a second time.
+            for (std::size_t k = i; k < j; ++k)
+                new (&texts[k]) QString();
+        }
+        i = j;
+    }
+    texts.clear();
+}
+
+}  // namespace
+
 void Column::clear()
 {
     ints.clear();
     reals.clear();
-    texts.clear();
+    releaseTexts(texts);
     blobs.clear();
     nulls.clear();
 }
@@ -296,11 +330,21 @@ void Field::setValue(const QVariant &v)
 // ---------------------------------------------------------------------------
 
 DataSet::DataSet(QObject *parent) : QObject(parent) {}
-DataSet::~DataSet() = default;
+DataSet::~DataSet()
+{
+    dropFields();
+}
+
+void DataSet::dropFields()
+{
+    for (auto &f : m_fields)
+        f->m_column.clear();
+    m_fields.clear();
+}
 
 void DataSet::setFieldDefs(const QList<FieldDef> &defs)
 {
-    m_fields.clear();
+    dropFields();
     m_rowCount = 0;
     for (const FieldDef &d : defs)
         m_fields.push_back(std::make_unique<Field>(this, int(m_fields.size()), d.name, d.type, d.size));
@@ -403,7 +447,7 @@ void DataSet::commitBulkLoad(int rowCount)
 
 void DataSet::copyFrom(const DataSet &other)
 {
-    m_fields.clear();
+    dropFields();
     for (const auto &f : other.m_fields) {
         auto nf = std::make_unique<Field>(this, f->index(), f->fieldName(), f->dataType(), f->size());
         nf->setDisplayFormat(f->displayFormat());

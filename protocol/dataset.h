@@ -187,6 +187,7 @@ private:
     friend class Field;
     void changedAll();
     void moved();
+    void dropFields();
 
     std::vector<std::unique_ptr<Field>> m_fields;
     int m_rowCount = 0;

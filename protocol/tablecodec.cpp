@@ -20,6 +20,7 @@
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #endif
 
 namespace varo {
@@ -28,6 +29,219 @@ namespace varo {
 // Encoding
 
 namespace {
+
+// Writing texts: UTF-16 in, JSON string contents in UTF-8 out. `p` must
+// have room for 6 bytes per unit (the longest form, \u00XX), plus 16.
+
+// One unit (two for a surrogate pair) by hand, at u[i]; advances i.
+inline char *writeUnit(const char16_t *u, qsizetype n, qsizetype &i, char *p)
+{
+    const char16_t c = u[i++];
+    if (c < 0x80) {
+        if (c >= 0x20 && c != '"' && c != '\\') {
+            *p++ = char(c);
+            return p;
+        }
+        *p++ = '\\';
+        switch (c) {
+        case '"': *p++ = '"'; break;
+        case '\\': *p++ = '\\'; break;
+        case '\n': *p++ = 'n'; break;
+        case '\r': *p++ = 'r'; break;
+        case '\t': *p++ = 't'; break;
+        case '\b': *p++ = 'b'; break;
+        case '\f': *p++ = 'f'; break;
+        default: {
+            static const char hex[] = "0123456789abcdef";
+            *p++ = 'u';
+            *p++ = '0';
+            *p++ = '0';
+            *p++ = hex[c >> 4];
+            *p++ = hex[c & 15];
+        }
+        }
+    } else if (c < 0x800) {
+        *p++ = char(0xC0 | (c >> 6));
+        *p++ = char(0x80 | (c & 0x3F));
+    } else if (c >= 0xD800 && c < 0xDC00 && i < n && u[i] >= 0xDC00 && u[i] < 0xE000) {
+        const char32_t cp = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(u[i]) - 0xDC00);
+        ++i;
+        *p++ = char(0xF0 | (cp >> 18));
+        *p++ = char(0x80 | ((cp >> 12) & 0x3F));
+        *p++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = char(0x80 | (cp & 0x3F));
+    } else {
+        // A lone surrogate has no UTF-8 form; it becomes U+FFFD as Qt does.
+        const char16_t d = (c >= 0xD800 && c < 0xE000) ? char16_t(0xFFFD) : c;
+        *p++ = char(0xE0 | (d >> 12));
+        *p++ = char(0x80 | ((d >> 6) & 0x3F));
+        *p++ = char(0x80 | (d & 0x3F));
+    }
+    return p;
+}
+
+#ifdef __SSE2__
+// Per unit of 8, two mask bits when it cannot be copied as one plain byte
+// (not ASCII, a control character, a quote or a backslash).
+inline int oddUnits(__m128i v)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i notAscii = _mm_xor_si128(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xFF80))), zero),
+                                           _mm_set1_epi16(-1));
+    const __m128i bad = _mm_or_si128(_mm_or_si128(notAscii, _mm_cmplt_epi16(v, _mm_set1_epi16(0x20))),
+                                     _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('"')),
+                                                  _mm_cmpeq_epi16(v, _mm_set1_epi16('\\'))));
+    return _mm_movemask_epi8(bad);
+}
+#endif
+
+// Plain ASCII units go through in blocks; one unit by hand where a block
+// holds anything else (the plain ones before it still at once), then on in
+// blocks from the next unit.
+char *writeTextSse2(const char16_t *u, qsizetype n, char *p)
+{
+    qsizetype i = 0;
+    while (i < n) {
+#ifdef __SSE2__
+        for (; i + 16 <= n; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i + 8));
+            if (oddUnits(a) | oddUnits(b))
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
+            p += 16;
+        }
+        // The bytes stored past the plain units are overwritten after.
+        if (i + 8 <= n) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, a));
+            const unsigned m = unsigned(oddUnits(a));
+            const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 8;
+            p += k;
+            i += k;
+            if (!m)
+                continue;
+        } else if (i + 4 <= n) {
+            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
+            const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+            std::memcpy(p, &four, 4);
+            const unsigned m = unsigned(oddUnits(a)) & 0xFF;
+            const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 4;
+            p += k;
+            i += k;
+            if (!m)
+                continue;
+        }
+        if (i >= n)
+            break;
+#endif
+        p = writeUnit(u, n, i, p);
+    }
+    return p;
+}
+
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
+#define VARO_TEXT_SSSE3 1
+
+// For each set of letters among 8 units that take two bytes: which bytes
+// of the 8 two-byte lanes to keep, in order.
+struct TwoByteShuffles {
+    alignas(16) std::uint8_t index[256][16];
+};
+constexpr TwoByteShuffles makeTwoByteShuffles()
+{
+    TwoByteShuffles t{};
+    for (int m = 0; m < 256; ++m) {
+        int k = 0;
+        for (int lane = 0; lane < 8; ++lane) {
+            t.index[m][k++] = std::uint8_t(2 * lane);
+            if (m >> lane & 1)
+                t.index[m][k++] = std::uint8_t(2 * lane + 1);
+        }
+        while (k < 16)
+            t.index[m][k++] = 0x80;
+    }
+    return t;
+}
+constexpr TwoByteShuffles kTwoByteShuffles = makeTwoByteShuffles();
+
+// As writeTextSse2, and blocks of 8 whose letters all lie below U+0800
+// (Turkish, like all Latin and Cyrillic scripts) are written at once too.
+__attribute__((target("ssse3"))) char *writeTextSsse3(const char16_t *u, qsizetype n, char *p)
+{
+    qsizetype i = 0;
+    const __m128i zero = _mm_setzero_si128();
+    while (i < n) {
+        for (; i + 16 <= n; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i + 8));
+            if (oddUnits(a) | oddUnits(b))
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
+            p += 16;
+        }
+        if (i + 8 <= n) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+            const unsigned m = unsigned(oddUnits(a));
+            if (!m) {
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, a));
+                p += 8;
+                i += 8;
+                continue;
+            }
+            const __m128i hand = _mm_or_si128(
+                _mm_or_si128(_mm_cmplt_epi16(a, _mm_set1_epi16(0x20)),
+                             _mm_xor_si128(_mm_cmpeq_epi16(_mm_and_si128(a, _mm_set1_epi16(short(0xF800))), zero),
+                                           _mm_set1_epi16(-1))),
+                _mm_or_si128(_mm_cmpeq_epi16(a, _mm_set1_epi16('"')), _mm_cmpeq_epi16(a, _mm_set1_epi16('\\'))));
+            if (!_mm_movemask_epi8(hand)) {
+                // Each lane as its UTF-8 bytes, then the second byte of the
+                // ASCII lanes squeezed out.
+                const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(a, _mm_set1_epi16(short(0xFF80))), zero);
+                const __m128i lead = _mm_or_si128(_mm_srli_epi16(a, 6), _mm_set1_epi16(0xC0));
+                const __m128i trail =
+                    _mm_slli_epi16(_mm_or_si128(_mm_and_si128(a, _mm_set1_epi16(0x3F)), _mm_set1_epi16(0x80)), 8);
+                const __m128i lanes =
+                    _mm_or_si128(_mm_and_si128(ascii, a), _mm_andnot_si128(ascii, _mm_or_si128(lead, trail)));
+                const unsigned two = unsigned(_mm_movemask_epi8(_mm_packs_epi16(_mm_andnot_si128(ascii, _mm_set1_epi16(-1)), zero))) & 0xFF;
+                const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i *>(kTwoByteShuffles.index[two]));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_shuffle_epi8(lanes, order));
+                p += 8 + __builtin_popcount(two);
+                i += 8;
+                continue;
+            }
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, a));
+            const unsigned k = unsigned(__builtin_ctz(m)) / 2;
+            p += k;
+            i += k;
+        } else if (i + 4 <= n) {
+            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
+            const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+            std::memcpy(p, &four, 4);
+            const unsigned m = unsigned(oddUnits(a)) & 0xFF;
+            const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 4;
+            p += k;
+            i += k;
+            if (!m)
+                continue;
+        }
+        if (i >= n)
+            break;
+        p = writeUnit(u, n, i, p);
+    }
+    return p;
+}
+#endif
+
+using TextWriter = char *(*)(const char16_t *, qsizetype, char *);
+const TextWriter writeText = [] {
+#ifdef VARO_TEXT_SSSE3
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("ssse3"))
+        return &writeTextSsse3;
+#endif
+    return &writeTextSse2;
+}();
 
 class Writer {
 public:
@@ -123,103 +337,11 @@ public:
     }
     void string(const QString &s)
     {
-        const char16_t *u = reinterpret_cast<const char16_t *>(s.utf16());
         const qsizetype n = s.size();
-        char *const start = reserve(n * 6 + 2);
+        char *const start = reserve(n * 6 + 18);
         char *p = start;
         *p++ = '"';
-        qsizetype i = 0;
-        // Plain ASCII units (printable, no quote, no backslash) go through
-        // in blocks; one unit by hand where a block holds anything else,
-        // then on in blocks from the next unit.
-        while (i < n) {
-#ifdef __SSE2__
-            const __m128i zero = _mm_setzero_si128(), nonAscii = _mm_set1_epi16(short(0xFF80));
-            const __m128i space = _mm_set1_epi16(0x20), quote = _mm_set1_epi16('"'), slash = _mm_set1_epi16('\\');
-            // A vector of 8 units is plain when its mask is 0.
-            auto special = [&](__m128i v) {
-                const __m128i bad = _mm_or_si128(
-                    _mm_or_si128(_mm_xor_si128(_mm_cmpeq_epi16(_mm_and_si128(v, nonAscii), zero), _mm_set1_epi16(-1)),
-                                 _mm_cmplt_epi16(v, space)),
-                    _mm_or_si128(_mm_cmpeq_epi16(v, quote), _mm_cmpeq_epi16(v, slash)));
-                return _mm_movemask_epi8(bad);
-            };
-            for (; i + 16 <= n; i += 16) {
-                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
-                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i + 8));
-                if (special(a) | special(b))
-                    break;
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
-                p += 16;
-            }
-            // Fewer than 16 left, or something to write by hand among the
-            // next 16: the plain units before it still go at once (the
-            // bytes stored past them are overwritten after).
-            if (i + 8 <= n) {
-                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
-                _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, a));
-                const unsigned m = unsigned(special(a));
-                const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 8;
-                p += k;
-                i += k;
-                if (!m)
-                    continue;
-            } else if (i + 4 <= n) {
-                const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
-                const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
-                std::memcpy(p, &four, 4);
-                const unsigned m = unsigned(special(a)) & 0xFF;
-                const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 4;
-                p += k;
-                i += k;
-                if (!m)
-                    continue;
-            }
-#endif
-            if (i >= n)
-                break;
-            const char16_t c = u[i++];
-            if (c < 0x80) {
-                if (c >= 0x20 && c != '"' && c != '\\') {
-                    *p++ = char(c);
-                    continue;
-                }
-                *p++ = '\\';
-                switch (c) {
-                case '"': *p++ = '"'; break;
-                case '\\': *p++ = '\\'; break;
-                case '\n': *p++ = 'n'; break;
-                case '\r': *p++ = 'r'; break;
-                case '\t': *p++ = 't'; break;
-                case '\b': *p++ = 'b'; break;
-                case '\f': *p++ = 'f'; break;
-                default: {
-                    static const char hex[] = "0123456789abcdef";
-                    *p++ = 'u';
-                    *p++ = '0';
-                    *p++ = '0';
-                    *p++ = hex[c >> 4];
-                    *p++ = hex[c & 15];
-                }
-                }
-            } else if (c < 0x800) {
-                *p++ = char(0xC0 | (c >> 6));
-                *p++ = char(0x80 | (c & 0x3F));
-            } else if (c >= 0xD800 && c < 0xDC00 && i < n && u[i] >= 0xDC00 && u[i] < 0xE000) {
-                const char32_t cp = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(u[i]) - 0xDC00);
-                ++i;
-                *p++ = char(0xF0 | (cp >> 18));
-                *p++ = char(0x80 | ((cp >> 12) & 0x3F));
-                *p++ = char(0x80 | ((cp >> 6) & 0x3F));
-                *p++ = char(0x80 | (cp & 0x3F));
-            } else {
-                // A lone surrogate has no UTF-8 form; it becomes U+FFFD as Qt does.
-                const char16_t d = (c >= 0xD800 && c < 0xE000) ? char16_t(0xFFFD) : c;
-                *p++ = char(0xE0 | (d >> 12));
-                *p++ = char(0x80 | ((d >> 6) & 0x3F));
-                *p++ = char(0x80 | (d & 0x3F));
-            }
-        }
+        p = writeText(reinterpret_cast<const char16_t *>(s.utf16()), n, p);
         *p++ = '"';
         m_pos += p - start;
     }

@@ -549,6 +549,11 @@ void tst_TableCodec::decodedTextsLiveOnTheirOwn()
         QCOMPARE(back.field(1)->stringAt(1), source.field(1)->stringAt(1));
         QCOMPARE(back.field(1)->stringAt(2), source.field(1)->stringAt(2) + QStringLiteral(" DEĞİŞTİ"));
         QCOMPARE(back.field(1)->stringAt(4), source.field(1)->stringAt(4));
+        // Reading another table into it lets go of the first one's texts.
+        decodeTable(encodeTable(source), back);
+        QCOMPARE(kept, expected);
+        back.emptyDataSet();
+        QCOMPARE(kept, expected);
     }
     // The data set is gone; the kept texts still hold their values and can
     // be changed in every way.
