@@ -51,10 +51,13 @@ FiyatListesi::FiyatListesi(shell::TsTabSheet *sayfa, shell::TMesgulAnimasyonu *g
     DataSource_VAROLISTE = new DataSource(VAROLISTE, this);
     cxGrid7DBTableView1 = new GridView(sayfa);
     cxGrid7DBTableView1->setObjectName(QStringLiteral("cxGrid7DBTableView1"));
-    cxGrid7DBTableView1->setColumns({col(QStringLiteral("KOD"), QStringLiteral("Kod"), 2),
-                                     col(QStringLiteral("ACIKLAMA"), QStringLiteral("Açıklama"), 3),
-                                     col(QStringLiteral("KDVHARIC"), QStringLiteral("KDV Hariç"), 2).right(),
-                                     col(QStringLiteral("KDVDAHIL"), QStringLiteral("KDV Dahil"), 2).right()});
+    // Four columns share the whole width, the description taking most of it,
+    // so that long names are not cut in a wide window.
+    cxGrid7DBTableView1->setColumns({col(QStringLiteral("KOD"), QStringLiteral("Kod"), 2).withWidth(150),
+                                     col(QStringLiteral("ACIKLAMA"), QStringLiteral("Açıklama"), 3).withWidth(500),
+                                     col(QStringLiteral("KDVHARIC"), QStringLiteral("KDV Hariç"), 2).right().withWidth(130),
+                                     col(QStringLiteral("KDVDAHIL"), QStringLiteral("KDV Dahil"), 2).right().withWidth(130)});
+    cxGrid7DBTableView1->setColumnAutoWidth(true);
     cxGrid7DBTableView1->setSummaries({{QStringLiteral("KOD"), SummaryKind::Count}});
     cxGrid7DBTableView1->setReadOnly(true);
     cxGrid7DBTableView1->setIncrementalSearch(true);
