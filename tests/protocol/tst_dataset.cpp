@@ -16,6 +16,8 @@ private slots:
     void dateSerials_data();
     void dateSerials();
     void missingFieldThrows();
+    void sharedTextsAreGivenBackOnce_data();
+    void sharedTextsAreGivenBackOnce();
 };
 
 void tst_DataSet::typedValues()
@@ -123,6 +125,47 @@ void tst_DataSet::missingFieldThrows()
     DataSet ds;
     QVERIFY(ds.findField(QStringLiteral("X")) == nullptr);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, ds.fieldByName(QStringLiteral("X")));
+}
+
+void tst_DataSet::sharedTextsAreGivenBackOnce_data()
+{
+    // Which cells hold the shared text "A" (others hold their own text, "-"
+    // none at all).
+    QTest::addColumn<QString>("cells");
+    QTest::addColumn<int>("how");  // 0: data set destroyed, 1: emptied, 2: new structure
+
+    for (int how = 0; how < 3; ++how) {
+        QTest::addRow("one run, %d", how) << QStringLiteral("AAAAA") << how;
+        QTest::addRow("runs between others, %d", how) << QStringLiteral("AAxAAAyA") << how;
+        QTest::addRow("alternating, %d", how) << QStringLiteral("AxAxAx") << how;
+        QTest::addRow("with empty cells, %d", how) << QStringLiteral("-AA--A") << how;
+    }
+}
+
+void tst_DataSet::sharedTextsAreGivenBackOnce()
+{
+    QFETCH(QString, cells);
+    QFETCH(int, how);
+    const QString shared = QStringLiteral("ORTAK DEĞER ").repeated(3);  // a heap copy of its own
+    QVERIFY(shared.isDetached());
+    {
+        DataSet ds;
+        ds.addField(QStringLiteral("ADI"), FieldType::WideString);
+        for (QChar c : cells)
+            ds.field(0)->column().texts.push_back(c == u'A' ? shared : c == u'-' ? QString() : QString(5, c));
+        ds.commitBulkLoad(int(cells.size()));
+        QVERIFY(!shared.isDetached());
+        QCOMPARE(ds.field(0)->stringAt(int(cells.indexOf(u'A'))), shared);
+        if (how == 1)
+            ds.emptyDataSet();
+        else if (how == 2)
+            ds.setFieldDefs({{QStringLiteral("X"), FieldType::Int32}});
+        if (how != 0)
+            QVERIFY(shared.isDetached());
+    }
+    // Every reference the cells held is back: the text is ours alone again.
+    QVERIFY(shared.isDetached());
+    QCOMPARE(shared, QStringLiteral("ORTAK DEĞER ORTAK DEĞER ORTAK DEĞER "));
 }
 
 QTEST_GUILESS_MAIN(tst_DataSet)
