@@ -42,6 +42,17 @@ void stokYaz(DataSet &d)
     }
 }
 
+// The basket columns the change dialog reads.
+void sepetAlanlari(DataSet &d)
+{
+    d.setFieldDefs({{QStringLiteral("STOKNO"), FieldType::Int32}, {QStringLiteral("SIRANO"), FieldType::Int32},
+                    {QStringLiteral("BARKOD"), FieldType::WideString}, {QStringLiteral("STOKADI"), FieldType::WideString},
+                    {QStringLiteral("MARKA"), FieldType::WideString}, {QStringLiteral("FINISHKOD"), FieldType::WideString},
+                    {QStringLiteral("MODEL"), FieldType::WideString}, {QStringLiteral("KDV"), FieldType::Float},
+                    {QStringLiteral("BIRIMFIYAT"), FieldType::Float}, {QStringLiteral("NETBIRIMFIYAT"), FieldType::Float},
+                    {QStringLiteral("INDIRIMORANI1"), FieldType::Float}, {QStringLiteral("MIKTAR"), FieldType::Float}});
+}
+
 }  // namespace
 
 class TstKatalog : public QObject {
@@ -110,6 +121,64 @@ private slots:
         QCOMPARE(yer.ssepet->BagTag(), 1);
     }
 
+    // New and campaign items: a double click on one already in the basket
+    // changes its line, on any other adds it. The basket is loaded first.
+    void vitrindenSepete_data()
+    {
+        QTest::addColumn<bool>("kampanyadan");
+        QTest::addColumn<int>("satir");  // row of the list: stock numbers 7 and 8, 8 is in the basket
+        QTest::addColumn<QString>("beklenen");
+        QTest::newRow("new item") << false << 0 << QStringLiteral("add 7");
+        QTest::newRow("new item in the basket") << false << 1 << QStringLiteral("change 60");
+        QTest::newRow("campaign item") << true << 0 << QStringLiteral("add 7");
+        QTest::newRow("campaign item in the basket") << true << 1 << QStringLiteral("change 60");
+    }
+    void vitrindenSepete()
+    {
+        QFETCH(bool, kampanyadan);
+        QFETCH(int, satir);
+        QWidget pencere;
+        shell::TsPageControl sayfalar(&pencere);
+        KatalogYeri yer;
+        yer.pencere = &pencere;
+        yer.sayfalar = &sayfalar;
+        yer.syeniler = sayfalar.sayfaEkle(QStringLiteral("syeniler"), QStringLiteral("Yeni\r\nStoklar"), {});
+        yer.skampanyali = sayfalar.sayfaEkle(QStringLiteral("skampanyali"), QStringLiteral("Kampanyalı"), {});
+        QStringList yapilan;
+        int sepetYuklemesi = 0;
+        KatalogSunucusu s;
+        s.varoYenilerVer = [](DataSet &d) { stokYaz(d); };
+        s.varoKampanyaliVer = [](DataSet &d) { stokYaz(d); };
+        s.sepetVer = [&sepetYuklemesi](DataSet &d) {
+            ++sepetYuklemesi;
+            sepetAlanlari(d);
+            d.open();
+            d.appendRecord();
+            d.fieldByName(QStringLiteral("STOKNO"))->setValue(8);
+            d.fieldByName(QStringLiteral("SIRANO"))->setValue(60);
+            d.fieldByName(QStringLiteral("MIKTAR"))->setValue(2.0);
+        };
+        s.sepetEkle = [&](const SepetSatiriArgumanlari &a) {
+            yapilan << QStringLiteral("add %1").arg(a.stokno);
+            return 1;
+        };
+        s.sepetGuncelle = [&](const SepetSatiriArgumanlari &a) {
+            yapilan << QStringLiteral("change %1").arg(a.sepetsirano);
+            return 1;
+        };
+        Katalog k(yer, s, [] { return Oturum{}; });
+        k.dialogCalistir = [](Tstokayarinti &) { return int(QDialog::Accepted); };
+        UrunVitrini *v = kampanyadan ? k.kampanya : k.yeniler;
+        QSignalSpy yuklendi(v, &UrunVitrini::yuklendi);
+        v->Yukle();
+        QVERIFY(yuklendi.wait(3000));
+        v->izgara->setFocusedRow(satir);
+        v->CiftTiklama();
+        QFETCH(QString, beklenen);
+        QCOMPARE(yapilan, QStringList{beklenen});
+        QVERIFY(sepetYuklemesi >= 1);
+    }
+
     // A reload that fails in any way keeps the lines held; an empty basket
     // is only one the server answered with.
     void sepetYenileme_data()
@@ -154,12 +223,7 @@ private slots:
         KatalogSunucusu s;
         s.sepetVer = [&yenileme](DataSet &d) {
             ++yenileme;
-            d.setFieldDefs({{QStringLiteral("STOKNO"), FieldType::Int32}, {QStringLiteral("SIRANO"), FieldType::Int32},
-                            {QStringLiteral("BARKOD"), FieldType::WideString}, {QStringLiteral("STOKADI"), FieldType::WideString},
-                            {QStringLiteral("MARKA"), FieldType::WideString}, {QStringLiteral("FINISHKOD"), FieldType::WideString},
-                            {QStringLiteral("MODEL"), FieldType::WideString}, {QStringLiteral("KDV"), FieldType::Float},
-                            {QStringLiteral("BIRIMFIYAT"), FieldType::Float}, {QStringLiteral("NETBIRIMFIYAT"), FieldType::Float},
-                            {QStringLiteral("INDIRIMORANI1"), FieldType::Float}, {QStringLiteral("MIKTAR"), FieldType::Float}});
+            sepetAlanlari(d);
             d.open();
             d.appendRecord();
             d.fieldByName(QStringLiteral("SIRANO"))->setValue(77);
