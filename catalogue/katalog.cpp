@@ -1,5 +1,6 @@
 #include "catalogue/katalog.h"
 
+#include "app/shell/arkaplan.h"
 #include "app/shell/cerceve.h"
 #include "app/shell/mesajkutusu.h"
 #include "basket/sepetdeposu.h"
@@ -22,6 +23,18 @@ QString hataYazisi(const std::exception_ptr &e)
         return QString::fromUtf8(x.what());
     } catch (...) {
         return QStringLiteral("Bilinmeyen hata");
+    }
+}
+
+// Filling the dialog reads the server's columns by name; a table without one
+// of them shows the error's text and leaves the window usable.
+template <class F>
+void genelHataIle(F &&is)
+{
+    try {
+        is();
+    } catch (...) {
+        shell::GenelHataGoster(std::current_exception());
     }
 }
 
@@ -102,7 +115,8 @@ void Katalog::vitrindenSec(UrunVitrini *v, int stokno, bool kampanyadan)
         SepetiYenile();
     v->veri->locate(QStringLiteral("STOK_STOKNO"), stokno);
     if (s->isActive() && s->findField(QStringLiteral("STOKNO")) && s->locate(QStringLiteral("STOKNO"), stokno)) {
-        SepetSatiriDegistir(int(s->fieldByName(QStringLiteral("SIRANO"))->asInteger()));
+        const Field *sira = s->findField(QStringLiteral("SIRANO"));
+        SepetSatiriDegistir(sira ? int(sira->asInteger()) : 0);
         return;
     }
     if (kampanyadan)
@@ -111,13 +125,24 @@ void Katalog::vitrindenSec(UrunVitrini *v, int stokno, bool kampanyadan)
         YenilerdenSepeteEkle(stokno);
 }
 
-void Katalog::StoktanSepeteEkle(int) { dialogla(stoktanDoldur(*stokSekmesi->stok, m_oturum()), stokSekmesi->stok); }
-void Katalog::YenilerdenSepeteEkle(int) { dialogla(yenilerdenDoldur(*yeniler->veri, m_oturum()), yeniler->veri); }
-void Katalog::KampanyadanSepeteEkle(int) { dialogla(kampanyadanDoldur(*kampanya->veri, m_oturum()), kampanya->veri); }
+void Katalog::StoktanSepeteEkle(int)
+{
+    genelHataIle([this] { dialogla(stoktanDoldur(*stokSekmesi->stok, m_oturum()), stokSekmesi->stok); });
+}
+
+void Katalog::YenilerdenSepeteEkle(int)
+{
+    genelHataIle([this] { dialogla(yenilerdenDoldur(*yeniler->veri, m_oturum()), yeniler->veri); });
+}
+
+void Katalog::KampanyadanSepeteEkle(int)
+{
+    genelHataIle([this] { dialogla(kampanyadanDoldur(*kampanya->veri, m_oturum()), kampanya->veri); });
+}
 
 void Katalog::SepetSatiriDegistir(int)
 {
-    dialogla(sepettenDoldur(*sepetDeposu->sepet, m_oturum()), sepetDeposu->sepet);
+    genelHataIle([this] { dialogla(sepettenDoldur(*sepetDeposu->sepet, m_oturum()), sepetDeposu->sepet); });
 }
 
 void Katalog::resimYukle(Tstokayarinti &d, int stokno)

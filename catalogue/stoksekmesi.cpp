@@ -247,8 +247,9 @@ void StokSekmesi::cxGrid1DBTableView1DblClick()
     }
     if (sepet && sepet->isActive() && sepet->findField(QStringLiteral("STOKNO"))
         && sepet->locate(QStringLiteral("STOKNO"), stokno)) {
+        const Field *sira = sepet->findField(QStringLiteral("SIRANO"));
         if (m_islem.sepetSatiriDegistir)
-            m_islem.sepetSatiriDegistir(int(sepet->fieldByName(QStringLiteral("SIRANO"))->asInteger()));
+            m_islem.sepetSatiriDegistir(sira ? int(sira->asInteger()) : 0);
         return;
     }
     if (m_islem.stoktanSepeteEkle)

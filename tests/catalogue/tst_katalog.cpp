@@ -1,3 +1,4 @@
+#include "app/shell/arkaplan.h"
 #include "app/shell/cerceve.h"
 #include "app/shell/mesajkutusu.h"
 #include "basket/sepetdeposu.h"
@@ -177,6 +178,32 @@ private slots:
         QFETCH(QString, beklenen);
         QCOMPARE(yapilan, QStringList{beklenen});
         QVERIFY(sepetYuklemesi >= 1);
+    }
+
+    // A result without a column the dialog reads: the error's text in the
+    // general error box, no dialog, nothing sent.
+    void eksikKolon()
+    {
+        QStringList hatalar;
+        shell::setGenelHataGosterici([&hatalar](const QString &m) { hatalar << m; });
+        QWidget pencere;
+        KatalogYeri yer;
+        yer.pencere = &pencere;
+        int gonderilen = 0, dialog = 0;
+        KatalogSunucusu s;
+        s.sepetEkle = [&gonderilen](const SepetSatiriArgumanlari &) { return ++gonderilen; };
+        Katalog k(yer, s, [] { return Oturum{}; });
+        k.dialogCalistir = [&dialog](Tstokayarinti &) { return ++dialog, int(QDialog::Accepted); };
+        DataSet &stok = *k.stokSekmesi->stok;
+        stok.setFieldDefs({{QStringLiteral("STOK_STOKNO"), FieldType::Int32}, {QStringLiteral("BARKOD"), FieldType::WideString}});
+        stok.open();
+        stok.appendRecord();
+        k.StoktanSepeteEkle(0);
+        shell::setGenelHataGosterici({});
+        QCOMPARE(hatalar.size(), 1);
+        QVERIFY(hatalar[0].contains(QStringLiteral("KDV")));
+        QCOMPARE(dialog, 0);
+        QCOMPARE(gonderilen, 0);
     }
 
     // A reload that fails in any way keeps the lines held; an empty basket
