@@ -44,24 +44,28 @@ QJsonArray positionalAnswer(const MethodInfo &method, const QJsonObject &answer)
     return values;
 }
 
-void appendExecuteReply(QByteArray &out, const MethodInfo &m, MethodAnswer &answer, std::vector<QByteArray> &attachments)
+void appendExecuteReply(QByteArray &out, const MethodInfo &m, MethodAnswer &answer, bool tableFrames)
 {
     // A stream result leaves the JSON reply and follows it as a binary
     // attachment; the reply keeps its size and attachment number. The Int64
     // out parameter beside a stream gets the byte length when the handler
     // left it out.
-    const std::size_t firstAttachment = attachments.size();
     QJsonValue result = m.result == u"-" ? QJsonValue() : answer.result;
+    QByteArray stream;
     qint64 streamSize = -1;
     if (m.result == u"T" && !answer.table && result.isObject()) {
         const QJsonObject o = result.toObject();
         if (o.contains(QStringLiteral("base64"))) {
-            attachments.push_back(QByteArray::fromBase64(o.value(QStringLiteral("base64")).toString().toLatin1()));
-            streamSize = attachments.back().size();
-            result = QJsonObject{{QStringLiteral("size"), double(streamSize)},
-                                 {QStringLiteral("attachment"), int(attachments.size() - 1 - firstAttachment)}};
+            stream = QByteArray::fromBase64(o.value(QStringLiteral("base64")).toString().toLatin1());
+            streamSize = stream.size();
+            result = QJsonObject{{QStringLiteral("size"), double(streamSize)}, {QStringLiteral("attachment"), 0}};
         }
     }
+    const bool table = answer.table && m.result != u"-";
+    // Every table result goes as an attachment once asked, also one a
+    // handler gave as JSON; only a missing table stays an inline null.
+    const bool tableAttached = tableFrames && m.result == u"R" && (table || !(result.isNull() || result.isUndefined()));
+    const qsizetype start = beginFrame(out);
     out.append("{\"values\":[", 11);
     for (const MethodParam &p : m.params) {
         QJsonValue v = p.out ? answer.out.value(p.name) : QJsonValue();
@@ -70,16 +74,29 @@ void appendExecuteReply(QByteArray &out, const MethodInfo &m, MethodAnswer &answ
         appendJson(out, v);
         out.append(',');
     }
-    if (answer.table && m.result != u"-")
+    if (tableAttached)
+        out.append("{\"attachment\":0}");
+    else if (table)
         encodeTable(*answer.table, out);
     else
         appendJson(out, result);
     out.append(']');
-    if (attachments.size() > firstAttachment) {
-        out.append(",\"attachments\":", 15);
-        out.append(QByteArray::number(qulonglong(attachments.size() - firstAttachment)));
-    }
+    if (tableAttached || streamSize >= 0)
+        out.append(",\"attachments\":1");
     out.append('}');
+    finishFrame(out, start);
+    if (tableAttached) {
+        const qsizetype at = beginFrame(out);
+        if (table)
+            encodeTable(*answer.table, out);
+        else
+            appendJson(out, result);
+        finishFrame(out, at);
+    } else if (streamSize >= 0) {
+        const qsizetype at = beginFrame(out);
+        out.append(stream);
+        finishFrame(out, at);
+    }
 }
 
 namespace {
@@ -277,7 +294,13 @@ void serveConnection(int fd, const MethodServer::AnswerHandler &handler, qint64 
         ch.finish();
         return;
     }
-    queue(ch, {{QStringLiteral("version"), kProtocolVersion}});
+    // A client that reads table results as attachment frames says so; the
+    // answer confirms it. Others get them inside the reply as before.
+    const bool tableFrames = hello->value(QStringLiteral("tableFrames")).toBool();
+    QJsonObject welcome{{QStringLiteral("version"), kProtocolVersion}};
+    if (tableFrames)
+        welcome.insert(QStringLiteral("tableFrames"), true);
+    queue(ch, welcome);
 
     // Handles are numbered from 0 in the order of the prepares on this
     // connection, so a client can send an execute right behind its prepare.
@@ -323,19 +346,8 @@ void serveConnection(int fd, const MethodServer::AnswerHandler &handler, qint64 
                 queue(ch, errorReply(QString::fromUtf8(e.what())));
                 failed = true;
             }
-            if (!failed) {
-                std::vector<QByteArray> attachments;
-                QByteArray &out = ch.out();
-                const qsizetype start = beginFrame(out);
-                appendExecuteReply(out, m, answer, attachments);
-                finishFrame(out, start);
-                answer.table.reset();
-                for (const QByteArray &a : attachments) {
-                    const qsizetype s = beginFrame(out);
-                    out.append(a);
-                    finishFrame(out, s);
-                }
-            }
+            if (!failed)
+                appendExecuteReply(ch.out(), m, answer, tableFrames);
         } else {
             queue(ch, errorReply(QStringLiteral("Bilinmeyen istek")));
             break;

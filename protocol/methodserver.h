@@ -61,9 +61,11 @@ private:
 // out parameters at their positions, the result after the last parameter.
 QJsonArray positionalAnswer(const MethodInfo &method, const QJsonObject &answer);
 
-// The body of an execute reply for `answer`: {"values": [...]} with the
-// table result written from its columns, and "attachments" when a stream
-// result leaves the JSON; the streams' bytes are appended to `attachments`.
-void appendExecuteReply(QByteArray &out, const MethodInfo &method, MethodAnswer &answer, std::vector<QByteArray> &attachments);
+// Appends the frames of an execute reply for `answer` to `out`: the reply
+// {"values": [...]} with a table result written from its columns, then the
+// attachment frames. A stream result always travels as an attachment; a table
+// result does when `tableFrames` is set (the client asked for it in its
+// handshake), so the client decodes it without first scanning past it.
+void appendExecuteReply(QByteArray &out, const MethodInfo &method, MethodAnswer &answer, bool tableFrames);
 
 }  // namespace varo

@@ -60,6 +60,7 @@ void Connection::Open()
     m_generation = ++generations;
     m_nextHandle = 0;
     m_handshakeSent = false;
+    m_tableFrames = false;
 }
 
 bool Connection::appendHandshake(QByteArray &out)
@@ -67,7 +68,8 @@ bool Connection::appendHandshake(QByteArray &out)
     if (m_handshakeSent)
         return false;
     const qsizetype start = beginFrame(out);
-    appendJson(out, QJsonObject{{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), DatasnapContext}});
+    appendJson(out, QJsonObject{{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), DatasnapContext},
+                                {QStringLiteral("tableFrames"), true}});
     finishFrame(out, start);
     m_handshakeSent = true;
     return true;
@@ -85,6 +87,7 @@ void Connection::readHandshakeAnswer()
         Close();
         throw ConnectionError(reply->value(QStringLiteral("error")).toString().toStdString());
     }
+    m_tableFrames = reply->value(QStringLiteral("tableFrames")).toBool();
 }
 
 void Connection::Close()

@@ -65,6 +65,9 @@ public:
     // Reads and checks the handshake's answer; throws ConnectionError (and
     // closes) when the server refused or did not answer.
     void readHandshakeAnswer();
+    // The server sends table results as attachment frames on this connection
+    // (asked for in the handshake, confirmed in its answer).
+    bool tableFrames() const { return m_tableFrames; }
 
     // The fixed server address of this build.
     static QString portalHost();
@@ -75,6 +78,7 @@ private:
     quint64 m_generation = 0;
     int m_nextHandle = 0;
     bool m_handshakeSent = false;
+    bool m_tableFrames = false;
 };
 
 // Opens `conn` with up to 11 attempts 500 ms apart (the wait follows the last

@@ -51,6 +51,7 @@ MethodClientBase::Reply MethodClientBase::call(int slot, const QString &method, 
             throw broken(error.toStdString());
         Reply r;
         r.connection = &m_connection;
+        r.tableFrames = m_connection.tableFrames();
         r.body = std::move(*body);
         int attachments = 0;
         try {
@@ -127,8 +128,20 @@ MethodClientBase::Reply MethodClientBase::call(int slot, const QString &method, 
 QJsonArray MethodClientBase::execute(int slot, const QString &method, const QJsonArray &inputs)
 {
     const Reply r = call(slot, method, inputs);
+    const MethodInfo *info = findMethod(kCommandPrefix + method);
+    const int resultAt = info ? int(info->params.size()) : -1;
     QJsonArray out;
     for (std::size_t i = 0; i < r.values.size(); ++i) {
+        if (int(i) == resultAt && info->result == u"R") {
+            const QByteArrayView raw = tableBytes(r, resultAt);
+            try {
+                out.append(raw.isEmpty() ? QJsonValue() : parseJsonValue(raw));
+            } catch (const TableFormatError &e) {
+                m_connection.Close();
+                throw ConnectionError(e.what());
+            }
+            continue;
+        }
         QJsonValue v = r.value(int(i));
         const QJsonObject o = v.toObject();
         if (o.contains(QStringLiteral("attachment"))) {
@@ -143,18 +156,33 @@ QJsonArray MethodClientBase::execute(int slot, const QString &method, const QJso
     return out;
 }
 
+QByteArrayView MethodClientBase::tableBytes(const Reply &reply, int position)
+{
+    if (position < 0 || std::size_t(position) >= reply.values.size())
+        return {};
+    const QByteArrayView raw = reply.values[std::size_t(position)];
+    if (raw.startsWith("null"))
+        return {};
+    if (!reply.tableFrames)
+        return raw;
+    const int a = reply.value(position).toObject().value(QStringLiteral("attachment")).toInt(-1);
+    if (a < 0 || std::size_t(a) >= reply.attachments.size()) {
+        m_connection.Close();
+        throw ConnectionError("Geçersiz cevap: ek yok");
+    }
+    return reply.attachments[std::size_t(a)];
+}
+
 DataSet *MethodClientBase::keepReader(int, const Reply &reply, int position)
 {
     auto ds = std::make_unique<DataSet>();
-    if (std::size_t(position) < reply.values.size()) {
-        const QByteArrayView raw = reply.values[std::size_t(position)];
-        if (!raw.startsWith("null")) {
-            try {
-                decodeTable(raw, *ds);
-            } catch (const TableFormatError &e) {
-                m_connection.Close();
-                throw ConnectionError(e.what());
-            }
+    const QByteArrayView raw = tableBytes(reply, position);
+    if (!raw.isEmpty()) {
+        try {
+            decodeTable(raw, *ds);
+        } catch (const TableFormatError &e) {
+            m_connection.Close();
+            throw ConnectionError(e.what());
         }
     }
     ds->open();

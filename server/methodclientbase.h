@@ -43,9 +43,13 @@ protected:
         std::vector<QByteArrayView> values;
         std::vector<QByteArray> attachments;
         Connection *connection = nullptr;  // closed when a value turns out unreadable
+        bool tableFrames = false;          // table results came as attachment frames
         QJsonValue value(int position) const;
     };
     Reply call(int slot, const QString &method, const QJsonArray &inputs);
+    // The bytes of the table at `position`: inside the reply, or its
+    // attachment frame. Empty for a null table.
+    QByteArrayView tableBytes(const Reply &reply, int position);
 
     DataSet *keepReader(int slot, const Reply &reply, int position);
     QIODevice *keepStream(int slot, const Reply &reply, int position);
