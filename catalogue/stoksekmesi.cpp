@@ -162,9 +162,11 @@ void StokSekmesi::aramaBaslat()
         QString kod;
         DataSet sonuc;
         bool hata = false;
+        int cari = 0;
     };
     auto d = std::make_shared<Durum>();
     d->kod = araedit->text();  // untrimmed: the server gets what was typed
+    d->cari = m_cariSayaci;
     auto ara = m_islem.stokAraVaro;
     shell::Async([d, ara] {
         try {
@@ -176,7 +178,8 @@ void StokSekmesi::aramaBaslat()
         }
     }).Await([this, d] {
         araedit->setEnabled(true);
-        if (!d->hata) {
+        // Rows priced for a customer no longer acted for are not shown.
+        if (!d->hata && d->cari == m_cariSayaci) {
             stok->disableControls();
             stok->copyFrom(d->sonuc);
             shell::ParaFormatiUygula(stok);
@@ -266,6 +269,7 @@ void StokSekmesi::s3Click()
 
 void StokSekmesi::cariDegisti()
 {
+    ++m_cariSayaci;
     if (stok->isActive())
         stok->emptyDataSet();
     if (m_yer.sstoklistesi)

@@ -92,6 +92,7 @@ private:
     StokSekmesiYeri m_yer;
     StokSekmesiIslemleri m_islem;
     bool m_suruyor = false;
+    int m_cariSayaci = 0;  // customer changes so far
 };
 
 }  // namespace varo::katalog

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMutex>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -46,6 +47,7 @@ struct Pencere {
 
     QStringList gelenler;  // texts the server received
     bool sunucuHatasi = false;
+    QSemaphore *bekle = nullptr;  // holds the server's answer back until released
     DataSet sepet;
     QList<int> eklenen, degisen;
     int yenileme = 0;
@@ -59,6 +61,8 @@ struct Pencere {
         StokSekmesiIslemleri is;
         is.stokAraVaro = [this](const QString &kod, DataSet &hedef) {
             gelenler << kod;
+            if (bekle)
+                bekle->acquire();
             if (sunucuHatasi)
                 throw std::runtime_error("connection refused");
             stokDoldur(hedef, {11, 12, 13});
@@ -255,6 +259,34 @@ private slots:
         QCOMPARE(p.sekme->araedit->text(), QString());
         QCOMPARE(p.sayfalar.activePage(), p.stoklar);
         QCOMPARE(p.stoklar->BagTag(), 3);  // the badge keeps the last count
+    }
+
+    // Another customer chosen while a search runs: its rows, priced for the
+    // previous customer, are not shown when they arrive.
+    void aramaSurerkenCariDegisir_data()
+    {
+        QTest::addColumn<bool>("cariDegisti");
+        QTest::addColumn<int>("kayit");
+        QTest::newRow("same customer") << false << 3;
+        QTest::newRow("customer changed") << true << 0;
+    }
+    void aramaSurerkenCariDegisir()
+    {
+        QFETCH(bool, cariDegisti);
+        Pencere p;
+        QSemaphore sema;
+        p.bekle = &sema;
+        QSignalSpy bitti(p.sekme.get(), &StokSekmesi::aramaBitti);
+        p.sekme->araedit->setText(QStringLiteral("FREN"));
+        p.sekme->SpeedButton2Click();
+        if (cariDegisti)
+            p.sekme->cariDegisti();
+        sema.release();
+        QVERIFY(bitti.wait(3000));
+        QTEST(p.sekme->stok->recordCount(), "kayit");
+        QTEST(p.stoklar->BagTag(), "kayit");
+        QVERIFY(m_mesajlar.isEmpty());
+        QVERIFY(p.sekme->araedit->isEnabled());
     }
 
     void aramaSurerkenTemizleIslemez()
