@@ -17,7 +17,15 @@ namespace varo::web {
 
 namespace {
 constexpr int kOwnVersion = 5;
+
+// The plain error box, with its button in Turkish.
+void errorBox(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::NoButton, parent);
+    box.setDefaultButton(box.addButton(QStringLiteral("Tamam"), QMessageBox::AcceptRole));
+    box.exec();
 }
+} // namespace
 
 Tdosyaindir *Tdosyaindir::Yeni(QWidget *AOwner, int _y) { return new Tdosyaindir(AOwner, _y); }
 
@@ -87,7 +95,7 @@ void Tdosyaindir::indir()
     if (!r.ok && r.saveFailed) {
         // The file could not be written: report it and leave the dialog open;
         // closing it lets the login go on.
-        QMessageBox::critical(this, QStringLiteral("Hata"), r.error);
+        errorBox(this, QStringLiteral("Hata"), r.error);
         return;
     }
     if (!r.ok) {
@@ -95,7 +103,7 @@ void Tdosyaindir::indir()
         if (m_errorBox)
             m_errorBox(this, text);
         else
-            QMessageBox::critical(this, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+            errorBox(this, QApplication::applicationDisplayName(), text);
         endProcess();
         return;
     }

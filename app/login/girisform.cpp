@@ -47,7 +47,9 @@ void defaultMessage(const QString &text, MessageKind kind)
 
 void defaultWarning(QWidget *parent, const QString &text)
 {
-    QMessageBox::warning(parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text, QMessageBox::NoButton, parent);
+    box.setDefaultButton(box.addButton(QStringLiteral("Tamam"), QMessageBox::AcceptRole));
+    box.exec();
 }
 
 } // namespace
@@ -138,12 +140,20 @@ Tgirisform::Tgirisform(QWidget *parent, const QString &iniPath)
     m_benihatirla->setObjectName(QStringLiteral("benihatirla"));
     m_benihatirla->setGeometry(30, 440, 200, 28);
     m_benihatirla->setChecked(true);
-    m_benihatirla->setStyleSheet(QStringLiteral("color: white;"));
+    // White text on the dark picture; the box is drawn here because the
+    // style would draw its tick in the text colour, white on white.
+    m_benihatirla->setStyleSheet(QStringLiteral(
+        "QCheckBox { color: white; spacing: 6px; }"
+        "QCheckBox::indicator { width: 14px; height: 14px; border: 1px solid #8daed8; border-radius: 2px;"
+        " background: white; }"
+        "QCheckBox::indicator:checked { image: url(:/login/tik.svg); }"));
 
     m_sifre = new QLineEdit(this);
     m_sifre->setObjectName(QStringLiteral("sifre"));
     m_sifre->setGeometry(30, 392, 308, 32);
     m_sifre->setEchoMode(QLineEdit::Password);
+    // Stars, not the style's dots (see showEvent).
+    m_sifre->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     m_sifre->setValidator(new UpperCaseValidator(m_sifre));
 
     m_button1 = new QPushButton(QStringLiteral("Giriş"), this);
@@ -155,6 +165,7 @@ Tgirisform::Tgirisform(QWidget *parent, const QString &iniPath)
     m_animation->setObjectName(QStringLiteral("RxGIFAnimator1"));
     m_animation->setGeometry(159, 230, 50, 50);
     m_animation->hide();
+
 
     setTabOrder(m_adi, m_button2);
     setTabOrder(m_button2, m_benihatirla);
@@ -306,6 +317,16 @@ void Tgirisform::failureReport(const QString &text, MessageKind kind)
 }
 
 void Tgirisform::Button2Click() { shell::SureciSonlandir(0); }
+
+void Tgirisform::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    // Under an application style sheet the edit picks up its password
+    // character while being polished, before its own rule applies; a style
+    // change makes it read the character anew.
+    QEvent styleChange(QEvent::StyleChange);
+    QCoreApplication::sendEvent(m_sifre, &styleChange);
+}
 
 void Tgirisform::paintEvent(QPaintEvent *)
 {

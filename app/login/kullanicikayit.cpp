@@ -110,6 +110,8 @@ Tkullanicikayit::Tkullanicikayit(QWidget *owner, std::shared_ptr<IstekSunucusu> 
     auto *kapat = new QPushButton(QStringLiteral("Kapat"), this);
     kapat->setObjectName(QStringLiteral("Button1"));
     kapat->setAutoDefault(false);
+    gonder->setMinimumSize(110, 32);
+    kapat->setMinimumSize(110, 32);
     bar->addWidget(gonder);
     bar->addStretch(1);
     bar->addWidget(kapat);
@@ -119,6 +121,7 @@ Tkullanicikayit::Tkullanicikayit(QWidget *owner, std::shared_ptr<IstekSunucusu> 
 
     for (int i = 1; i < m_edits.size(); ++i)
         setTabOrder(m_edits.at(i - 1), m_edits.at(i));
+    m_edits.first()->setFocus();
 
     m_idsi = identity::BilgisayarIdAl();
     m_lblid->setText(QStringLiteral("Bilgisayar ID: ") + identity::BilgisayarIdAl());

@@ -1,6 +1,7 @@
 #include "app/identity/identity.h"
 #include "app/login/girisform.h"
 #include "app/shell/ortak.h"
+#include "app/shell/tema.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -32,6 +33,7 @@ private slots:
     void emptyFieldEnter();
     void nameEnterMovesToPassword();
     void upperCaseInput();
+    void passwordShownAsStars();
     void enterDuringLoginStartsNothing();
     void failedTryReenablesButton();
     void rememberUnticked();
@@ -109,6 +111,21 @@ void TstGirisForm::upperCaseInput()
     QTest::keyClicks(adi, QStringLiteral("ali can"));
     QCOMPARE(adi->text(), QStringLiteral("ALI CAN"));
     QCOMPARE(f.idsi(), QStringLiteral("TESTDISK01"));
+}
+
+// The password is upper case too, and shown as stars, also under the
+// program's own style sheet.
+void TstGirisForm::passwordShownAsStars()
+{
+    varo::shell::TemaUygula(qApp, QDate(2026, 6, 1));
+    const auto restore = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+    Tgirisform f(nullptr, ini());
+    f.show();
+    auto *sifre = f.findChild<QLineEdit *>(QStringLiteral("sifre"));
+    sifre->clear();
+    QTest::keyClicks(sifre, QStringLiteral("gizli"));
+    QCOMPARE(sifre->text(), QStringLiteral("GIZLI"));
+    QCOMPARE(sifre->displayText(), QStringLiteral("*****"));
 }
 
 void TstGirisForm::enterDuringLoginStartsNothing()
