@@ -1,6 +1,7 @@
 #include "app/shell/cerceve.h"
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QMovie>
 #include <QPainter>
 #include <QPainterPath>
@@ -81,10 +82,22 @@ int TsTabBar::rozet(int index) const
     return s ? s->BagTag() : 0;
 }
 
+static QFont rozetYazisi()
+{
+    QFont rf(QStringLiteral("Arial"));
+    rf.setPointSize(9);
+    return rf;
+}
+
 QRect TsTabBar::rozetAlani(int index) const
 {
     const QRect r = tabRect(index);
-    return QRect(r.right() - kRozet + 1, r.top(), kRozet, kRozet);
+    // Balances run to four or five digits: the circle stretches into a pill rather than letting
+    // the number spill over its edge.
+    const int n = rozet(index);
+    const int yazi = n > 0 ? QFontMetrics(rozetYazisi()).horizontalAdvance(QString::number(n)) + 10 : 0;
+    const int en = qMin(qMax(kRozet, yazi), r.width());
+    return QRect(r.right() - en + 1, r.top(), en, kRozet);
 }
 
 void TsTabBar::paintEvent(QPaintEvent *)
@@ -123,10 +136,8 @@ void TsTabBar::paintEvent(QPaintEvent *)
             const QRect b = rozetAlani(i);
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(Qt::red));
-            p.drawEllipse(b);
-            QFont rf(QStringLiteral("Arial"));
-            rf.setPointSize(9);
-            p.setFont(rf);
+            p.drawRoundedRect(QRectF(b), kRozet / 2.0, kRozet / 2.0);
+            p.setFont(rozetYazisi());
             p.setPen(Qt::white);
             p.drawText(b, Qt::AlignCenter, QString::number(n));
         }
@@ -160,7 +171,13 @@ TsTabSheet *TsPageControl::sayfa(const QString &ad) const
     return nullptr;
 }
 
-void TsPageControl::setActivePage(TsTabSheet *s) { setCurrentWidget(s); }
+// A hidden sheet is hidden from this user (the campaign tab of type 4): no caller may bring it up.
+void TsPageControl::setActivePage(TsTabSheet *s)
+{
+    const int i = indexOf(s);
+    if (i >= 0 && isTabVisible(i))
+        setCurrentIndex(i);
+}
 TsTabSheet *TsPageControl::activePage() const { return qobject_cast<TsTabSheet *>(currentWidget()); }
 
 // --- TMesgulAnimasyonu --------------------------------------------------------------

@@ -35,6 +35,7 @@ private slots:
     void rozet_data();
     void rozet();
     void rozetCizimi();
+    void gizliSayfaAcilmaz();
 
     void mesajDialogu_data();
     void mesajDialogu();
@@ -127,6 +128,30 @@ void TstShell::rozetCizimi()
     QVERIFY(merkezRengi() != QColor(Qt::red));
     a->setBagTag(-3);
     QVERIFY(merkezRengi() != QColor(Qt::red));
+
+    // A balance of five digits stays inside its badge, which keeps to the corner.
+    a->setBagTag(98765);
+    const QRect genis = pc.sekmeCubugu()->rozetAlani(0);
+    QVERIFY(genis.width() > 25);
+    QCOMPARE(genis.right(), pc.sekmeCubugu()->tabRect(0).right());
+    QVERIFY(genis.width() >= QFontMetrics(QFont(QStringLiteral("Arial"), 9)).horizontalAdvance(QStringLiteral("98765")));
+    QCOMPARE(pc.sekmeCubugu()->grab().toImage().pixelColor(genis.left() + 4, genis.center().y()), QColor(Qt::red));
+}
+
+// Hidden sheets belong to other user types: activating one leaves the current page as it is.
+void TstShell::gizliSayfaAcilmaz()
+{
+    TsPageControl pc;
+    TsTabSheet *a = pc.sayfaEkle(QStringLiteral("a"), QStringLiteral("A"), QIcon());
+    TsTabSheet *b = pc.sayfaEkle(QStringLiteral("b"), QStringLiteral("B"), QIcon());
+    TsTabSheet *c = pc.sayfaEkle(QStringLiteral("c"), QStringLiteral("C"), QIcon());
+    pc.setTabVisible(pc.indexOf(b), false);
+    pc.setActivePage(c);
+    QCOMPARE(pc.activePage(), c);
+    pc.setActivePage(b);
+    QCOMPARE(pc.activePage(), c);
+    pc.setActivePage(a);
+    QCOMPARE(pc.activePage(), a);
 }
 
 void TstShell::mesajDialogu_data()
