@@ -46,7 +46,9 @@ SetupDownloader::SetupDownloader(QUrl url, QString targetPath, QObject *parent)
 
 QUrl SetupDownloader::defaultUrl()
 {
-    QUrl site(QStringLiteral(VARO_WEB_SITE));
+    // The build's web site, unless a test or demo setup names another.
+    const QString env = qEnvironmentVariable("VARO_WEB_SITE");
+    QUrl site(env.isEmpty() ? QStringLiteral(VARO_WEB_SITE) : env);
     return site.resolved(QUrl(QStringLiteral("/program/DVVaroOtomotivSetup.exe")));
 }
 

@@ -22,7 +22,9 @@ class SetupDownloader : public QObject {
 public:
     SetupDownloader(QUrl url, QString targetPath, QObject *parent = nullptr);
 
-    static QUrl defaultUrl();          // company web site + the setup program's path
+    // Company web site (the build's, or VARO_WEB_SITE when set) + the setup
+    // program's path.
+    static QUrl defaultUrl();
     static QString defaultTargetPath(); // Documents folder + the setup program's name
     static constexpr int kTimeoutMs = 60000;
 

@@ -87,6 +87,10 @@ void TstDosyaIndir::defaults()
     QCOMPARE(d.windowTitle(), QStringLiteral("Dosya İndir"));
     QVERIFY(d.labelText().endsWith(QStringLiteral("Lütfen Bekleyiniz...!\r\nVersion: 6-5")));
     QCOMPARE(SetupDownloader::defaultUrl().path(), QStringLiteral("/program/DVVaroOtomotivSetup.exe"));
+    // A demo site given at run time; its own path does not matter.
+    qputenv("VARO_WEB_SITE", "http://127.0.0.1:9999/portal/");
+    QCOMPARE(SetupDownloader::defaultUrl(), QUrl(QStringLiteral("http://127.0.0.1:9999/program/DVVaroOtomotivSetup.exe")));
+    qunsetenv("VARO_WEB_SITE");
     QVERIFY(SetupDownloader::defaultTargetPath().endsWith(QStringLiteral("/DVVaroOtomotivSetup.exe")));
     QVERIFY(!d.basladi);
 }
