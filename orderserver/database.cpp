@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QThread>
@@ -9,6 +10,8 @@
 #include <QUuid>
 
 #include <atomic>
+
+#include <sqlite3.h>
 
 namespace varo::orderserver {
 
@@ -132,13 +135,20 @@ QStringList statements(const QString &script)
 }  // namespace
 
 struct Statement::Cached {
-    QSqlQuery query;
+    QSqlQuery query;               // PostgreSQL
+    sqlite3_stmt *lite = nullptr;  // SQLite
     bool busy = false;
+    ~Cached()
+    {
+        if (lite)
+            sqlite3_finalize(lite);
+    }
 };
 
 // What one thread keeps of one database: its connection and its statements.
 struct Database::PerThread {
     QSqlDatabase db;
+    sqlite3 *lite = nullptr;  // the SQLite handle under `db`
     std::unordered_map<QString, std::unique_ptr<Statement::Cached>> statements;
 };
 
@@ -232,6 +242,9 @@ QSqlDatabase Database::connection()
         exec(db, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
     }
     t.db = db;
+    const QVariant handle = db.driver()->handle();
+    if (!isPostgres() && handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        t.lite = *static_cast<sqlite3 *const *>(handle.constData());
     return db;
 }
 
@@ -243,50 +256,176 @@ QVariant bindable(const QVariant &v)
 }
 }  // namespace
 
+namespace {
+
+[[noreturn]] void liteFail(sqlite3 *db)
+{
+    throw DbError(std::string("sql: ") + sqlite3_errmsg(db));
+}
+
+void liteBind(sqlite3 *db, sqlite3_stmt *st, const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant &v = values[i];
+        int rc;
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+            break;
+        default:
+            if (!v.isValid() || (v.isNull() && v.typeId() != QMetaType::QString)) {
+                rc = sqlite3_bind_null(st, i + 1);
+            } else {
+                // Texts are never NULL here, a null QString included.
+                const QByteArray utf8 = v.toString().toUtf8();
+                rc = sqlite3_bind_text(st, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            }
+        }
+        if (rc != SQLITE_OK)
+            liteFail(db);
+    }
+}
+
+sqlite3_stmt *litePrepare(sqlite3 *db, const QString &sql, bool keep)
+{
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), keep ? SQLITE_PREPARE_PERSISTENT : 0, &st, nullptr) != SQLITE_OK)
+        liteFail(db);
+    return st;
+}
+
+}  // namespace
+
 Statement Database::statement(const QString &sql, const QVariantList &values)
 {
     QSqlDatabase db = connection();
     PerThread &t = perThread();
     std::unique_ptr<Statement::Cached> &c = t.statements[sql];
-    if (c && c->busy)
-        return Statement(exec(db, sql, values));
+    Statement out;
+    if (c && c->busy) {
+        // The same text is still being read further up: a statement of its own.
+        if (t.lite) {
+            out.m_lite = litePrepare(t.lite, sql, false);
+            out.m_ownLite = true;
+            liteBind(t.lite, out.m_lite, values);
+        } else {
+            out.m_own = std::make_unique<QSqlQuery>(exec(db, sql, values));
+            out.m_query = out.m_own.get();
+        }
+        return out;
+    }
     if (!c) {
         auto fresh = std::make_unique<Statement::Cached>();
-        fresh->query = QSqlQuery(db);
-        fresh->query.setForwardOnly(true);
-        if (!fresh->query.prepare(sql)) {
-            const std::string why = "sql: " + fresh->query.lastError().text().toStdString();
-            t.statements.erase(sql);
-            throw DbError(why);
+        if (t.lite) {
+            fresh->lite = litePrepare(t.lite, sql, true);
+        } else {
+            fresh->query = QSqlQuery(db);
+            fresh->query.setForwardOnly(true);
+            if (!fresh->query.prepare(sql)) {
+                const std::string why = "sql: " + fresh->query.lastError().text().toStdString();
+                t.statements.erase(sql);
+                throw DbError(why);
+            }
         }
         c = std::move(fresh);
     }
-    QSqlQuery &q = c->query;
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, bindable(values[i]));
-    if (!q.exec()) {
-        const std::string why = "sql: " + q.lastError().text().toStdString();
-        q.finish();
-        throw DbError(why);
+    if (t.lite) {
+        liteBind(t.lite, c->lite, values);
+        out.m_lite = c->lite;
+    } else {
+        QSqlQuery &q = c->query;
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, bindable(values[i]));
+        if (!q.exec()) {
+            const std::string why = "sql: " + q.lastError().text().toStdString();
+            q.finish();
+            throw DbError(why);
+        }
+        out.m_query = &q;
     }
     c->busy = true;
-    return Statement(c.get(), &q);
+    out.m_cached = c.get();
+    return out;
 }
 
-Statement::Statement(QSqlQuery own) : m_own(std::make_unique<QSqlQuery>(std::move(own))), m_query(m_own.get()) {}
-
 Statement::Statement(Statement &&other) noexcept
-    : m_cached(std::exchange(other.m_cached, nullptr)), m_own(std::move(other.m_own)), m_query(std::exchange(other.m_query, nullptr))
+    : m_cached(std::exchange(other.m_cached, nullptr)), m_own(std::move(other.m_own)), m_query(std::exchange(other.m_query, nullptr)),
+      m_lite(std::exchange(other.m_lite, nullptr)), m_ownLite(std::exchange(other.m_ownLite, false))
 {
 }
 
 Statement::~Statement()
 {
-    if (m_cached) {
-        // Resetting ends the statement's read of the database (on SQLite it
-        // would otherwise hold its snapshot open).
+    // Resetting ends the statement's read of the database (on SQLite it
+    // would otherwise hold its snapshot open).
+    if (m_lite) {
+        if (m_ownLite) {
+            sqlite3_finalize(m_lite);
+        } else {
+            sqlite3_reset(m_lite);
+            sqlite3_clear_bindings(m_lite);
+        }
+    } else if (m_cached) {
         m_cached->query.finish();
+    }
+    if (m_cached)
         m_cached->busy = false;
+}
+
+bool Statement::next()
+{
+    if (!m_lite)
+        return m_query && m_query->next();
+    const int rc = sqlite3_step(m_lite);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw DbError(std::string("sql: ") + sqlite3_errmsg(sqlite3_db_handle(m_lite)));
+}
+
+bool Statement::isNull(int column) const
+{
+    return m_lite ? sqlite3_column_type(m_lite, column) == SQLITE_NULL : m_query->isNull(column);
+}
+
+QString Statement::text(int column) const
+{
+    if (!m_lite)
+        return m_query->value(column).toString();
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_lite, column));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_lite, column)) : QString();
+}
+
+double Statement::real(int column) const
+{
+    return m_lite ? sqlite3_column_double(m_lite, column) : m_query->value(column).toDouble();
+}
+
+qint64 Statement::integer(int column) const
+{
+    return m_lite ? sqlite3_column_int64(m_lite, column) : m_query->value(column).toLongLong();
+}
+
+QVariant Statement::value(int column) const
+{
+    if (!m_lite)
+        return m_query->value(column);
+    switch (sqlite3_column_type(m_lite, column)) {
+    case SQLITE_INTEGER: return qint64(sqlite3_column_int64(m_lite, column));
+    case SQLITE_FLOAT: return sqlite3_column_double(m_lite, column);
+    case SQLITE_NULL: return QVariant();
+    default: return text(column);
     }
 }
 

@@ -12,6 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
 namespace varo::orderserver {
 
 // A failure of the storage layer; its text is what the caller reports.
@@ -23,24 +26,32 @@ public:
 class Database;
 
 // A statement of the calling thread's connection, prepared once and kept
-// (see Database::statement). Iterate it through the query; when the handle
-// goes, the statement is reset and ready for the next call.
+// (see Database::statement), positioned before its first row. Values are read
+// by type straight from the row: on SQLite from the engine's own statement,
+// without a variant per cell. When the handle goes, the statement is reset
+// and ready for the next call.
 class Statement {
 public:
     Statement(Statement &&other) noexcept;
     Statement &operator=(Statement &&) = delete;
     ~Statement();
-    QSqlQuery &operator*() { return *m_query; }
-    QSqlQuery *operator->() { return m_query; }
+
+    bool next();  // throws DbError
+    bool isNull(int column) const;
+    QString text(int column) const;
+    double real(int column) const;
+    qint64 integer(int column) const;
+    QVariant value(int column) const;
 
 private:
     friend class Database;
     struct Cached;
-    Statement(Cached *cached, QSqlQuery *query) : m_cached(cached), m_query(query) {}
-    explicit Statement(QSqlQuery own);
-    Cached *m_cached = nullptr;
-    std::unique_ptr<QSqlQuery> m_own;
+    Statement() = default;
+    Cached *m_cached = nullptr;            // kept for the next call, or
+    std::unique_ptr<QSqlQuery> m_own;      // a one-off query when the kept one is in use
     QSqlQuery *m_query = nullptr;
+    sqlite3_stmt *m_lite = nullptr;        // SQLite: the engine's statement
+    bool m_ownLite = false;
 };
 
 struct DbConfig {

@@ -93,7 +93,7 @@ public:
         return *this;
     }
     // A text that may be SQL NULL (outer joins).
-    RowWriter &s(const QSqlQuery &q, int i) { return q.isNull(i) ? null() : s(q.value(i).toString()); }
+    RowWriter &s(const Statement &q, int i) { return q.isNull(i) ? null() : s(q.text(i)); }
     RowWriter &null()
     {
         varo::Column &c = *m_cols[m_c];
@@ -168,11 +168,11 @@ QString costText(double amount, const QString &kur)
     return QString::number(amount, 'f', 2) + QLatin1Char(' ') + kur;
 }
 
-void addStockRow(RowWriter &w, const QSqlQuery &q, const Pricing &p)
+void addStockRow(RowWriter &w, const Statement &q, const Pricing &p)
 {
-    auto str = [&](int i) { return q.value(i).toString(); };
-    auto num = [&](int i) { return q.value(i).toDouble(); };
-    auto integer = [&](int i) { return q.value(i).toLongLong(); };
+    auto str = [&](int i) { return q.text(i); };
+    auto num = [&](int i) { return q.real(i); };
+    auto integer = [&](int i) { return q.integer(i); };
     const double liste = num(24);
     const double kdv = num(21);
     const double maliyet = num(25);
@@ -229,11 +229,11 @@ struct LineValues {
     bool openQuantity = false;  // KALAN is the open order quantity rather than the stock left
 };
 
-void addLineRow(RowWriter &w, const QSqlQuery &q, int base, const LineValues &v)
+void addLineRow(RowWriter &w, const Statement &q, int base, const LineValues &v)
 {
-    auto str = [&](int i) { return q.value(base + i).toString(); };
-    auto num = [&](int i) { return q.value(base + i).toDouble(); };
-    auto integer = [&](int i) { return q.value(base + i).toLongLong(); };
+    auto str = [&](int i) { return q.text(base + i); };
+    auto num = [&](int i) { return q.real(base + i); };
+    auto integer = [&](int i) { return q.integer(base + i); };
     const double tutar = round2(v.miktar * v.fiyat);
     const double netBirim = round2(v.fiyat * (1 - v.indirim / 100.0));
     const double net = round2(v.miktar * netBirim);
@@ -292,30 +292,29 @@ Session Repository::sessionForComputer(const QString &computerId)
     s.Version = setting(QStringLiteral("surum"), QStringLiteral("5")).toInt();  // an unknown computer must not be sent to the update
     if (computerId.isEmpty() || computerId.size() > 200)
         return s;
-    Statement st = m_db.statement(
+    Statement q = m_db.statement(
                        "SELECT u.sirano, u.adi, u.sifre, u.musteritipi, u.aktif, u.mail, u.surum, c.carino, c.carikod, c.cariadi, "
                        "COALESCE(t.saticino, 0), COALESCE(t.adi, ''), COALESCE(t.mail, ''), COALESCE(t.telefon, '') "
                        "FROM bilgisayar b JOIN kullanici u ON u.sirano = b.kullanici JOIN cari c ON c.carino = u.carino "
                        "LEFT JOIN satici t ON t.saticino = COALESCE(u.saticino, c.saticino) WHERE b.bilgisayarid = ?",
                        {computerId});
-    QSqlQuery &q = *st;
     if (!q.next())
         return s;
     s.Varmi = true;
-    s.Sirano = q.value(0).toInt();
-    s.ADI = q.value(1).toString();
-    s.SIFRE = q.value(2).toString();
-    s.MusteriTipi = q.value(3).toInt();
-    s.AKTIF = q.value(4).toInt();
-    s.Kullanicimail = q.value(5).toString();
-    s.Version = q.value(6).toInt();
-    s.CARINO = q.value(7).toInt();
-    s.carikod = q.value(8).toString();
-    s.CariAdi = q.value(9).toString();
-    s.SaticiNo = q.value(10).toInt();
-    s.SaticiAdi = q.value(11).toString();
-    s.SaticiMail = q.value(12).toString();
-    s.SaticiTelefon = q.value(13).toString();
+    s.Sirano = int(q.integer(0));
+    s.ADI = q.text(1);
+    s.SIFRE = q.text(2);
+    s.MusteriTipi = int(q.integer(3));
+    s.AKTIF = int(q.integer(4));
+    s.Kullanicimail = q.text(5);
+    s.Version = int(q.integer(6));
+    s.CARINO = int(q.integer(7));
+    s.carikod = q.text(8);
+    s.CariAdi = q.text(9);
+    s.SaticiNo = int(q.integer(10));
+    s.SaticiAdi = q.text(11);
+    s.SaticiMail = q.text(12);
+    s.SaticiTelefon = q.text(13);
     return s;
 }
 
@@ -379,18 +378,17 @@ static Pricing pricingFor(Database &database, int carino, int userType, const QS
     Pricing p;
     // One statement for the discount, the account code and both rates: it
     // runs before every stock list.
-    Statement st = database.statement(
+    Statement q = database.statement(
         "SELECT (SELECT iskonto FROM cari WHERE carino = ?), (SELECT carikod FROM cari WHERE carino = ?), "
         "(SELECT deger FROM ayar WHERE anahtar = 'usd'), (SELECT deger FROM ayar WHERE anahtar = 'eur')",
         {carino, carino});
-    QSqlQuery &q = *st;
     QString carikod = carikodHint;
     if (q.next()) {
-        p.iskonto = q.value(0).toDouble();
+        p.iskonto = q.real(0);
         if (!q.isNull(1))
-            carikod = q.value(1).toString();
-        p.usd = q.value(2).toDouble();
-        p.eur = q.value(3).toDouble();
+            carikod = q.text(1);
+        p.usd = q.real(2);
+        p.eur = q.real(3);
     }
     p.fromCost = carikod.contains(QLatin1String("RAZ"));
     p.campaigns = userType != 4;
@@ -454,8 +452,7 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
             + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
         binds = {needle, exact, prefix, cap};
     }
-    Statement st = m_db.statement(sql, binds);
-    QSqlQuery &q = *st;
+    Statement q = m_db.statement(sql, binds);
     RowWriter w(*t);
     while (q.next())
         addStockRow(w, q, p);
@@ -491,7 +488,7 @@ Table Repository::newItems(int carino)
 {
     auto t = stockTable();
     const Pricing p = pricingFor(m_db, carino, 0, {});
-    QSqlQuery q = exec(m_db.connection(),
+    Statement q = m_db.statement(
                        QStringLiteral("SELECT %1 FROM stok s WHERE s.yeni = 1 ORDER BY s.stokno DESC LIMIT ?").arg(QLatin1String(kStockColumns)),
                        {kSearchRowCap});
     RowWriter w(*t);
@@ -510,7 +507,7 @@ Table Repository::campaignItems(int carino, int userType)
         return t;
     }
     const Pricing p = pricingFor(m_db, carino, userType, {});
-    QSqlQuery q = exec(m_db.connection(),
+    Statement q = m_db.statement(
                        QStringLiteral("SELECT %1 FROM stok s WHERE s.kampanya = 1 ORDER BY s.finishkod LIMIT ?").arg(QLatin1String(kStockColumns)),
                        {kSearchRowCap});
     RowWriter w(*t);
@@ -525,7 +522,7 @@ Table Repository::stockByNumber(int stokno, const Session &s)
 {
     auto t = stockTable();
     const Pricing p = pricingFor(m_db, s.CARINO, s.MusteriTipi, s.carikod);
-    QSqlQuery q = exec(m_db.connection(), QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno = ?").arg(QLatin1String(kStockColumns)), {stokno});
+    Statement q = m_db.statement(QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno = ?").arg(QLatin1String(kStockColumns)), {stokno});
     RowWriter w(*t);
     while (q.next())
         addStockRow(w, q, p);
@@ -586,28 +583,27 @@ QList<QVariantMap> Repository::stockObjects(const Table &t)
 Table Repository::basket(int carino)
 {
     auto t = lineTable();
-    Statement st = m_db.statement(
+    Statement q = m_db.statement(
                        QStringLiteral("SELECT b.sec, b.sirano, b.carino, b.tarih, b.saat, b.barkod, b.stokadi, b.miktar, b.fiyat, b.indirim, "
                                       "b.kdv, b.verenid, %1 FROM sepet b JOIN stok s ON s.stokno = b.stokno JOIN cari c ON c.carino = b.carino "
                                       "LEFT JOIN kullanici u ON u.sirano = b.verenid WHERE b.carino = ? ORDER BY b.sirano")
                            .arg(QLatin1String(kLineColumns)),
                        {carino});
-    QSqlQuery &q = *st;
     RowWriter w(*t);
     while (q.next()) {
         LineValues v;
-        v.sec = q.value(0).toInt();
-        v.sirano = q.value(1).toInt();
-        v.carino = q.value(2).toInt();
-        v.tarih = q.value(3).toString();
-        v.saat = q.value(4).toString();
-        v.barkod = q.value(5).toString();
-        v.stokadi = q.value(6).toString();
-        v.miktar = q.value(7).toDouble();
-        v.fiyat = q.value(8).toDouble();
-        v.indirim = q.value(9).toDouble();
-        v.kdv = q.value(10).toDouble();
-        v.verenid = q.value(11).toInt();
+        v.sec = int(q.integer(0));
+        v.sirano = int(q.integer(1));
+        v.carino = int(q.integer(2));
+        v.tarih = q.text(3);
+        v.saat = q.text(4);
+        v.barkod = q.text(5);
+        v.stokadi = q.text(6);
+        v.miktar = q.real(7);
+        v.fiyat = q.real(8);
+        v.indirim = q.real(9);
+        v.kdv = q.real(10);
+        v.verenid = int(q.integer(11));
         addLineRow(w, q, 12, v);
     }
     w.commit();
@@ -772,7 +768,7 @@ Table Repository::previousOrders(int carino)
 
 static void fillOrderLines(Database &database, DataSet &t, const QString &where, const QVariantList &binds, bool openOnly)
 {
-    QSqlQuery q = exec(database.connection(),
+    Statement q = database.statement(
                        QStringLiteral("SELECT l.sirano, l.siparisno, o.carino, o.tarih, o.saat, l.barkod, l.stokadi, l.miktar, l.fiyat, "
                                       "l.indirim, l.kdv, l.verenid, l.teslimedilen, o.teslimid, o.kargoid, o.aciklama, "
                                       "COALESCE(te.adi, ''), COALESCE(kt.adi, ''), %1 FROM siparissatir l JOIN siparis o ON o.sirano = l.siparisno "
@@ -785,25 +781,25 @@ static void fillOrderLines(Database &database, DataSet &t, const QString &where,
     RowWriter w(t);
     while (q.next()) {
         LineValues v;
-        v.sirano = q.value(0).toInt();
-        v.siparisno = q.value(1).toInt();
+        v.sirano = int(q.integer(0));
+        v.siparisno = int(q.integer(1));
         v.idno = v.siparisno;
-        v.carino = q.value(2).toInt();
-        v.tarih = q.value(3).toString();
-        v.saat = q.value(4).toString();
-        v.barkod = q.value(5).toString();
-        v.stokadi = q.value(6).toString();
-        v.miktar = q.value(7).toDouble();
-        v.fiyat = q.value(8).toDouble();
-        v.indirim = q.value(9).toDouble();
-        v.kdv = q.value(10).toDouble();
-        v.verenid = q.value(11).toInt();
-        v.teslimedilen = q.value(12).toDouble();
-        v.teslimid = q.value(13).toInt();
-        v.kargoid = q.value(14).toInt();
-        v.aciklama = q.value(15).toString();
-        v.teslim = q.value(16).toString();
-        v.kargo = q.value(17).toString();
+        v.carino = int(q.integer(2));
+        v.tarih = q.text(3);
+        v.saat = q.text(4);
+        v.barkod = q.text(5);
+        v.stokadi = q.text(6);
+        v.miktar = q.real(7);
+        v.fiyat = q.real(8);
+        v.indirim = q.real(9);
+        v.kdv = q.real(10);
+        v.verenid = int(q.integer(11));
+        v.teslimedilen = q.real(12);
+        v.teslimid = int(q.integer(13));
+        v.kargoid = int(q.integer(14));
+        v.aciklama = q.text(15);
+        v.teslim = q.text(16);
+        v.kargo = q.text(17);
         v.openQuantity = true;
         addLineRow(w, q, 18, v);
     }
