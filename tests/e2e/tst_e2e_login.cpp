@@ -421,6 +421,63 @@ private slots:
         });
     }
 
+    // A logged-in dealer asks for a new password: the form comes filled with
+    // what the server keeps for this computer's customer, and the request
+    // lands in the outbox under its own subject. Without a server nothing is
+    // sent and the form says so.
+    void passwordChangeRequest()
+    {
+        m_bagc.HostName = Connection::portalHost();
+        QVariantMap cari;
+        withRepository([&cari](orderserver::Database &, orderserver::Repository &repo) {
+            cari = repo.customerInfo(0, identity::BilgisayarIdAl());
+        });
+        QVERIFY(cari.contains(QStringLiteral("ADRES1")));
+        const int before = outboxCount();
+
+        std::unique_ptr<Tkullanicikayit> f(Tkullanicikayit::Ac(nullptr, std::make_shared<SunucuIstekleri>(m_bagc),
+                                                               QStringLiteral("BAYI"), cari.value("CARIADI").toString()));
+        QCOMPARE(f->durum(), TIstek::teski);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Şifre Değiştirme İsteği"));
+        const IstekAlanlari a = f->alanlar();
+        QCOMPARE(a.kullaniciadi, QStringLiteral("BAYI"));
+        QCOMPARE(a.firmaadi, cari.value("CARIADI").toString());
+        QVERIFY(!a.adres1.isEmpty());
+        QCOMPARE(a.adres1, cari.value("ADRES1").toString());
+        QCOMPARE(a.sehir, cari.value("SEHIR").toString());
+        QCOMPARE(a.telefon, cari.value("TEL1").toString());
+        QCOMPARE(a.vn, cari.value("VERGINO").toString());
+        QVERIFY(a.yetkili.isEmpty() && a.sifre.isEmpty() && a.mail.isEmpty());
+
+        child<QLineEdit>(f.get(), "yetkili")->setText(QStringLiteral("Ayşe Yıldız"));
+        child<QLineEdit>(f.get(), "sifre")->setText(QStringLiteral("YENI2026"));
+        child<QLineEdit>(f.get(), "mail")->setText(QStringLiteral("ayse@example.com"));
+        f->Button2Click();
+        QCOMPARE(m_events, QStringList{QStringLiteral("Bilgi: İsteğiniz Gönderildi!")});
+        QCOMPARE(outboxCount(), before + 1);
+        withRepository([&](orderserver::Database &db, orderserver::Repository &) {
+            QSqlQuery q = orderserver::exec(
+                db.connection(), QStringLiteral("SELECT bilgisayarid, baslik, govde FROM postakutusu ORDER BY sirano DESC"));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), identity::BilgisayarIdAl());
+            QCOMPARE(q.value(1).toString(), QStringLiteral("Şifre Değiştirme İsteği"));
+            QVERIFY(q.value(2).toString().contains(QStringLiteral("Şifre: YENI2026")));
+            QVERIFY(q.value(2).toString().contains(QStringLiteral("Yetkili: Ayşe Yıldız")));
+        });
+
+        // The server gone: the connection failure is reported, nothing sent,
+        // the form stays for another try.
+        m_events.clear();
+        setConnectionErrorReporter([this](const QString &text) { m_events << QStringLiteral("Hata: ") + text; });
+        const QString port = m_bagc.Port;
+        m_bagc.Port = QStringLiteral("1");
+        f->Button2Click();
+        m_bagc.Port = port;
+        setConnectionErrorReporter({});
+        QCOMPARE(m_events, QStringList{QStringLiteral("Hata: ") + kBaglantiKurulamiyor});
+        QCOMPARE(outboxCount(), before + 1);
+    }
+
     // While a login runs, Enter in the password field and the button start
     // nothing; the one login finishes normally.
     void enterDuringLoginStartsNothing()
