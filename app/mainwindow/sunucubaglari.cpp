@@ -225,6 +225,12 @@ void sunucuBaglariniKur(Form1Kancalari &k)
         return ok;
     };
     k.acilisSunucusu = [](TForm1 &) { return std::make_shared<AcilisSunucusuBag>(); };
+    k.sifreDegistirme = [](TForm1 &f) {
+        SunucuOturumu &o = oturum();
+        std::unique_ptr<login::Tkullanicikayit> istek(login::Tkullanicikayit::Ac(
+            &f, std::make_shared<login::SunucuIstekleri>(o.bagc), o.sbilgi.ADI(), o.sbilgi.CariAdi()));
+        istek->exec();
+    };
 }
 
 katalog::KatalogSunucusu katalogSunucusuVer() { return katalogSunucusu(); }
