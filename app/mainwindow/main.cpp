@@ -7,7 +7,9 @@
 #include "grid/columnrules.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 int main(int argc, char **argv)
 {
@@ -15,6 +17,11 @@ int main(int argc, char **argv)
     if (const int rc = varo::identity::printComputerIdIfAsked(argc, argv); rc >= 0)
         return rc;
     QApplication app(argc, argv);
+    // The program speaks Turkish only: Qt's own texts (edit menus, standard buttons) too.
+    QTranslator qtMetinleri;
+    if (qtMetinleri.load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtMetinleri);
     auto &kancalar = varo::mainwindow::form1Kancalari();
     kancalar.kurulumlar.push_back([](varo::mainwindow::TForm1 &f) {
         varo::katalog::durumAciklamasiKur(f.Panel3);
