@@ -255,14 +255,16 @@ void TForm1::FormCreate()
     _USDKUR = 1.0;
     _EURKUR = 1.0;
 
-    oturum = OturumOzeti{};
-    oturum.BilgiSayarAdi = identity::BilgisayarAdiAl();
-    oturum.BilgisayarKullanici = identity::KullaniciAdiAl();
-    oturum.Icip = identity::IcIpAl();
-    oturum.BILGISAYARID = identity::BilgisayarIdAl();
+    sbilgi.Kopyala(TSonucBilgisi{});
+    sbilgi.setBilgiSayarAdi(identity::BilgisayarAdiAl());
+    sbilgi.setBilgisayarKullanici(identity::KullaniciAdiAl());
+    sbilgi.setIcip(identity::IcIpAl());
+    sbilgi.setBILGISAYARID(identity::BilgisayarIdAl());
 
     portalHost = varo::Connection::portalHost();
     portalPort = varo::Connection::portalPort();
+    bagc.HostName = portalHost;
+    bagc.Port = portalPort;
     websitesi1->setText(QStringLiteral(VARO_WEB_SITE));
 
     GirisYap();
@@ -279,7 +281,7 @@ void TForm1::GirisYap()
         }
     }
 #endif
-    musteriAyariUygula(musteriAyariHesapla(oturum.MusteriTipi, oturum.carikod));
+    musteriAyariUygula(musteriAyariHesapla(sbilgi.MusteriTipi(), sbilgi.carikod()));
 }
 
 void TForm1::musteriAyariUygula(const MusteriAyari &a)
@@ -297,7 +299,7 @@ void TForm1::baslangicGoreviniBaslat()
     std::shared_ptr<AcilisSunucusu> sunucu;
     if (auto &h = form1Kancalari().acilisSunucusu)
         sunucu = h(*this);
-    const BaslikBilgisi baslik{oturum.ADI, oturum.CariAdi, oturum.SaticiAdi, oturum.SaticiTelefon, oturum.SaticiMail};
+    const BaslikBilgisi baslik{sbilgi.ADI(), sbilgi.CariAdi(), sbilgi.SaticiAdi(), sbilgi.SaticiTelefon(), sbilgi.SaticiMail()};
     auto gorev = std::make_shared<AcilisGorevi>(baslik, std::move(sunucu), static_cast<AcilisArayuzu *>(this), this);
     shell::Async([gorev] { gorev->calistir(); })
         .Await(
@@ -332,7 +334,7 @@ void TForm1::CariSecimiAc()
 {
     if (auto &secim = form1Kancalari().cariSecimi)
         secim(*this);
-    const BaslikBilgisi b{oturum.ADI, oturum.CariAdi, oturum.SaticiAdi, oturum.SaticiTelefon, oturum.SaticiMail};
+    const BaslikBilgisi b{sbilgi.ADI(), sbilgi.CariAdi(), sbilgi.SaticiAdi(), sbilgi.SaticiTelefon(), sbilgi.SaticiMail()};
     baslikYaz(b.ADI, b.CariAdi, saticiSatiri(b));
     for (const auto &h : form1Kancalari().cariDegisti)
         h(*this);

@@ -5,6 +5,8 @@
 
 #include "app/mainwindow/acilis.h"
 #include "app/shell/cerceve.h"
+#include "protocol/transferobjects.h"
+#include "server/connection.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -38,7 +40,7 @@ struct Form1Kancalari {
     // it did not end with OK.
     std::function<std::optional<QString>(TForm1 &)> acilisReklami;
     // "Başka Cari Seç": the customer selection, run modally; it writes the
-    // chosen customer into the session and into `oturum`.
+    // chosen customer into `sbilgi`.
     std::function<void(TForm1 &)> cariSecimi;
     // Run after the customer selection, whatever it ended with, so that the
     // features reload for the customer now in the session.
@@ -53,22 +55,6 @@ struct Form1Kancalari {
     std::function<void(TForm1 &)> webSitesiAc;        // websitesi1
 };
 Form1Kancalari &form1Kancalari();
-
-// Fields of the session the frame reads after login.
-struct OturumOzeti {
-    QString ADI;
-    QString CariAdi;
-    QString SaticiAdi;
-    QString SaticiTelefon;
-    QString SaticiMail;
-    QString carikod;
-    int MusteriTipi = 0;
-    // Computer identity, filled before login.
-    QString BilgiSayarAdi;
-    QString BilgisayarKullanici;
-    QString Icip;
-    QString BILGISAYARID;
-};
 
 class TForm1 : public QMainWindow, private AcilisArayuzu {
     Q_OBJECT
@@ -90,8 +76,10 @@ public:
     // "Başka Cari Seç" (musteritus).
     void CariSecimiAc();
 
-    // Session and connection settings.
-    OturumOzeti oturum;
+    // The session as the server answered the login (the computer's identity filled before it), and
+    // the main connection; background calls work on copies of both.
+    TSonucBilgisi sbilgi;
+    Connection bagc;
     QString portalHost;
     QString portalPort;
 

@@ -29,11 +29,11 @@ int main(int argc, char **argv)
         const varo::katalog::KatalogYeri yer{&f, f.Panel2Duzeni, f.sPageControl1, f.sstoklistesi, f.syeniler,
                                              f.skampanyali, f.sTabSheetduyuru, f.ssepet, f.sTabSheet2, f.gifstokara,
                                              f.gifyeniler, f.gifkampanyali, f.gifduyuru, f.gifvaroara};
-        new varo::katalog::Katalog(yer, varo::mainwindow::katalogSunucusuVer(),
+        new varo::katalog::Katalog(yer, varo::mainwindow::katalogSunucusuVer(f),
                                    [&f] { return varo::mainwindow::katalogOturumu(f); }, &f);
     });
     kancalar.kolonAyarla = [](varo::mainwindow::TForm1 &f, const varo::mainwindow::MusteriAyari &) {
-        varo::applyColumnRules(varo::loginColumnRules(), {f.oturum.MusteriTipi, f.oturum.carikod}, &f);
+        varo::applyColumnRules(varo::loginColumnRules(), {f.sbilgi.MusteriTipi(), f.sbilgi.carikod()}, &f);
     };
     kancalar.stokAra = [](varo::mainwindow::TForm1 &f, const QString &t) {
         if (auto *k = f.findChild<varo::katalog::Katalog *>())

@@ -16,29 +16,18 @@ namespace varo::mainwindow {
 
 namespace {
 
-struct SunucuOturumu {
-    TSonucBilgisi sbilgi;
-    Connection bagc;
-};
-
-SunucuOturumu &oturum()
-{
-    static SunucuOturumu o;
-    return o;
-}
-
-std::unique_ptr<TSonucBilgisi> kopya()
+std::unique_ptr<TSonucBilgisi> kopya(const TForm1 &f)
 {
     auto k = std::make_unique<TSonucBilgisi>();
-    k->Kopyala(oturum().sbilgi);
+    k->Kopyala(f.sbilgi);
     return k;
 }
 
 // A copy of the main connection opened for one background call; throws when
 // it cannot be opened so that the task's completion reports it.
-std::unique_ptr<Connection> acikKopya(int rapor)
+std::unique_ptr<Connection> acikKopya(const TForm1 &f, int rapor)
 {
-    auto c = oturum().bagc.CloneConnection();
+    auto c = f.bagc.CloneConnection();
     if (!BaglantiKur(*c, rapor))
         throw ConnectionError(kBaglantiKurulamiyor.toStdString());
     return c;
@@ -55,7 +44,7 @@ void uiThreadindeGoster(const QString &metin)
 
 class AcilisBaglantisiSunucu : public AcilisBaglantisi {
 public:
-    AcilisBaglantisiSunucu(std::unique_ptr<Connection> c) : m_c(std::move(c)), m_client(*m_c) {}
+    AcilisBaglantisiSunucu(const TForm1 &f, std::unique_ptr<Connection> c) : m_f(f), m_c(std::move(c)), m_client(*m_c) {}
     ~AcilisBaglantisiSunucu() override { m_c->Close(); }
     QString KayanYaziGetir() override { return m_client.KayanYaziGetir(); }
     std::unique_ptr<QIODevice> BannerResimVer(qint64 &boyut) override
@@ -70,7 +59,7 @@ public:
     int KurlariAl(double &usd, double &eur) override { return m_client.KurlariAl(usd, eur); }
     std::vector<std::vector<QVariant>> BalonGetir() override
     {
-        DataSet *r = m_client.BalonGetir(kopya());
+        DataSet *r = m_client.BalonGetir(kopya(m_f));
         std::vector<std::vector<QVariant>> rows;
         for (int i = 0; i < r->recordCount(); ++i) {
             std::vector<QVariant> row;
@@ -82,19 +71,24 @@ public:
     }
 
 private:
+    const TForm1 &m_f;
     std::unique_ptr<Connection> m_c;
     TServerMethods1Client m_client;
 };
 
 class AcilisSunucusuBag : public AcilisSunucusu {
 public:
+    explicit AcilisSunucusuBag(const TForm1 &f) : m_f(f) {}
     std::unique_ptr<AcilisBaglantisi> baglan() override
     {
-        auto c = oturum().bagc.CloneConnection();
+        auto c = m_f.bagc.CloneConnection();
         if (!BaglantiKur(*c, 1))
             return nullptr;
-        return std::make_unique<AcilisBaglantisiSunucu>(std::move(c));
+        return std::make_unique<AcilisBaglantisiSunucu>(m_f, std::move(c));
     }
+
+private:
+    const TForm1 &m_f;
 };
 
 // Copies a reader into a data set the feature owns.
@@ -103,26 +97,26 @@ void kopyala(const DataSet *kaynak, DataSet &hedef)
     hedef.copyFrom(*kaynak);
 }
 
-katalog::KatalogSunucusu katalogSunucusu()
+katalog::KatalogSunucusu katalogSunucusu(TForm1 &f)
 {
     katalog::KatalogSunucusu s;
-    s.stokAraVaro = [](const QString &kod, DataSet &hedef) {
-        auto c = acikKopya(0);
+    s.stokAraVaro = [&f](const QString &kod, DataSet &hedef) {
+        auto c = acikKopya(f, 0);
         TServerMethods1Client client(*c);
-        kopyala(client.StokAraVaro(kod, kopya()), hedef);
+        kopyala(client.StokAraVaro(kod, kopya(f)), hedef);
     };
-    s.varoYenilerVer = [](DataSet &hedef) {
-        auto c = acikKopya(0);
+    s.varoYenilerVer = [&f](DataSet &hedef) {
+        auto c = acikKopya(f, 0);
         TServerMethods1Client client(*c);
-        kopyala(client.VaroYenilerVer(oturum().sbilgi.CARINO()), hedef);
+        kopyala(client.VaroYenilerVer(f.sbilgi.CARINO()), hedef);
     };
-    s.varoKampanyaliVer = [](DataSet &hedef) {
-        auto c = acikKopya(0);
+    s.varoKampanyaliVer = [&f](DataSet &hedef) {
+        auto c = acikKopya(f, 0);
         TServerMethods1Client client(*c);
-        kopyala(client.VaroKampanyaliVer(oturum().sbilgi.CARINO(), oturum().sbilgi.MusteriTipi()), hedef);
+        kopyala(client.VaroKampanyaliVer(f.sbilgi.CARINO(), f.sbilgi.MusteriTipi()), hedef);
     };
-    s.acilisEkranlarVer = [] {
-        auto c = acikKopya(0);
+    s.acilisEkranlarVer = [&f] {
+        auto c = acikKopya(f, 0);
         TServerMethods1Client client(*c);
         QList<katalog::Duyuru> liste;
         if (TAcilisEkranlar *l = client.AcilisEkranlarVer())
@@ -130,26 +124,26 @@ katalog::KatalogSunucusu katalogSunucusu()
                 liste.append({(*l)[i]->SiraNo(), (*l)[i]->Resim(), (*l)[i]->Baslik(), (*l)[i]->Arama()});
         return liste;
     };
-    s.varodeAra = [](const QString &t, DataSet &hedef) {
-        auto c = acikKopya(0);
+    s.varodeAra = [&f](const QString &t, DataSet &hedef) {
+        auto c = acikKopya(f, 0);
         TServerMethods1Client client(*c);
         kopyala(client.VarodeAra(t), hedef);
     };
-    s.sepetVer = [](DataSet &hedef) {
-        if (!BaglantiKur(oturum().bagc, 1))
+    s.sepetVer = [&f](DataSet &hedef) {
+        if (!BaglantiKur(f.bagc, 1))
             return;
         {
-            TServerMethods1Client client(oturum().bagc);
-            kopyala(client.SepetVer(oturum().sbilgi.CARINO()), hedef);
+            TServerMethods1Client client(f.bagc);
+            kopyala(client.SepetVer(f.sbilgi.CARINO()), hedef);
         }
-        oturum().bagc.Close();
+        f.bagc.Close();
     };
-    s.resimVer = [](int stokno) -> std::optional<QByteArray> {
-        if (!BaglantiKur(oturum().bagc, 1))
+    s.resimVer = [&f](int stokno) -> std::optional<QByteArray> {
+        if (!BaglantiKur(f.bagc, 1))
             return std::nullopt;
         std::optional<QByteArray> sonuc;
         {
-            TServerMethods1Client client(oturum().bagc);
+            TServerMethods1Client client(f.bagc);
             qint64 boy = 0;
             QIODevice *akis = client.ResimVer5(stokno, boy);
             QByteArray b;
@@ -164,22 +158,22 @@ katalog::KatalogSunucusu katalogSunucusu()
             if (boy != 0 && b.size() == boy)
                 sonuc = b;
         }
-        oturum().bagc.Close();
+        f.bagc.Close();
         return sonuc;
     };
-    auto satir = [](bool ekle) {
-        return [ekle](const katalog::SepetSatiriArgumanlari &a) {
-            if (!BaglantiKur(oturum().bagc, 1))
+    auto satir = [&f](bool ekle) {
+        return [&f, ekle](const katalog::SepetSatiriArgumanlari &a) {
+            if (!BaglantiKur(f.bagc, 1))
                 return 0;
             int r;
             {
-                TServerMethods1Client client(oturum().bagc);
-                r = ekle ? client.SepetEkle(kopya(), a.carino, a.stokno, a.barkod, a.stokadi, a.miktar, a.kdv,
+                TServerMethods1Client client(f.bagc);
+                r = ekle ? client.SepetEkle(kopya(f), a.carino, a.stokno, a.barkod, a.stokadi, a.miktar, a.kdv,
                                             a.fiyat, a.indirim, a.verenid, a.k)
-                         : client.SepetGuncelle(kopya(), a.carino, a.stokno, a.barkod, a.stokadi, a.miktar, a.kdv,
+                         : client.SepetGuncelle(kopya(f), a.carino, a.stokno, a.barkod, a.stokadi, a.miktar, a.kdv,
                                                 a.fiyat, a.indirim, a.verenid, a.sepetsirano);
             }
-            oturum().bagc.Close();
+            f.bagc.Close();
             return r;
         };
     };
@@ -188,56 +182,30 @@ katalog::KatalogSunucusu katalogSunucusu()
     return s;
 }
 
-void oturumuPencereyeYaz(TForm1 &f)
-{
-    const TSonucBilgisi &s = oturum().sbilgi;
-    f.oturum.ADI = s.ADI();
-    f.oturum.CariAdi = s.CariAdi();
-    f.oturum.SaticiAdi = s.SaticiAdi();
-    f.oturum.SaticiTelefon = s.SaticiTelefon();
-    f.oturum.SaticiMail = s.SaticiMail();
-    f.oturum.carikod = s.carikod();
-    f.oturum.MusteriTipi = s.MusteriTipi();
-}
-
 }  // namespace
-
-TSonucBilgisi &sbilgi() { return oturum().sbilgi; }
-Connection &bagc() { return oturum().bagc; }
 
 void sunucuBaglariniKur(Form1Kancalari &k)
 {
     setConnectionErrorReporter(uiThreadindeGoster);
     k.girisDialogu = [](TForm1 &f) {
-        SunucuOturumu &o = oturum();
-        o.sbilgi.setBilgiSayarAdi(f.oturum.BilgiSayarAdi);
-        o.sbilgi.setBilgisayarKullanici(f.oturum.BilgisayarKullanici);
-        o.sbilgi.setIcip(f.oturum.Icip);
-        o.sbilgi.setBILGISAYARID(f.oturum.BILGISAYARID);
-        o.bagc.HostName = f.portalHost;
-        o.bagc.Port = f.portalPort;
         login::GirisAyarlari a;
-        a.girisKontrol = login::sunucuGirisCagrisi(o.bagc, o.sbilgi);
-        a.istekSunucusu = std::make_shared<login::SunucuIstekleri>(o.bagc);
-        const bool ok = login::GirisYap(a);
-        if (ok)
-            oturumuPencereyeYaz(f);
-        return ok;
+        a.girisKontrol = login::sunucuGirisCagrisi(f.bagc, f.sbilgi);
+        a.istekSunucusu = std::make_shared<login::SunucuIstekleri>(f.bagc);
+        return login::GirisYap(a);
     };
-    k.acilisSunucusu = [](TForm1 &) { return std::make_shared<AcilisSunucusuBag>(); };
+    k.acilisSunucusu = [](TForm1 &f) { return std::make_shared<AcilisSunucusuBag>(f); };
     k.sifreDegistirme = [](TForm1 &f) {
-        SunucuOturumu &o = oturum();
         std::unique_ptr<login::Tkullanicikayit> istek(login::Tkullanicikayit::Ac(
-            &f, std::make_shared<login::SunucuIstekleri>(o.bagc), o.sbilgi.ADI(), o.sbilgi.CariAdi()));
+            &f, std::make_shared<login::SunucuIstekleri>(f.bagc), f.sbilgi.ADI(), f.sbilgi.CariAdi()));
         istek->exec();
     };
 }
 
-katalog::KatalogSunucusu katalogSunucusuVer() { return katalogSunucusu(); }
+katalog::KatalogSunucusu katalogSunucusuVer(TForm1 &f) { return katalogSunucusu(f); }
 
 katalog::Oturum katalogOturumu(const TForm1 &f)
 {
-    const TSonucBilgisi &s = oturum().sbilgi;
+    const TSonucBilgisi &s = f.sbilgi;
     return {s.MusteriTipi(), s.carikod(), s.CARINO(), s.Sirano(), f._USDKUR, f._EURKUR};
 }
 

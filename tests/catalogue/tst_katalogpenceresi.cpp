@@ -123,10 +123,10 @@ private slots:
             if (!secildi)
                 return;
             sunucu.carino = 20;
-            f.oturum.CariAdi = QStringLiteral("İKİNCİ OTO");
+            f.sbilgi.setCariAdi(QStringLiteral("İKİNCİ OTO"));
         };
         TForm1 f;
-        f.oturum.CariAdi = QStringLiteral("BİRİNCİ OTO");
+        f.sbilgi.setCariAdi(QStringLiteral("BİRİNCİ OTO"));
         f.musteritus->setVisible(true);
         f.show();
         auto *k = f.findChild<Katalog *>();

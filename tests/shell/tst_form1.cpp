@@ -430,8 +430,8 @@ void TstForm1::baslangicGorevi()
     if (const QString tema = qEnvironmentVariable("VARO_FORM1_TEMA"); !tema.isEmpty())
         qApp->setStyleSheet(shell::stilSayfasi(tema));
     TForm1 f;
-    f.oturum.ADI = QStringLiteral("AHMET");
-    f.oturum.CariAdi = QStringLiteral("ORNEK OTO");
+    f.sbilgi.setADI(QStringLiteral("AHMET"));
+    f.sbilgi.setCariAdi(QStringLiteral("ORNEK OTO"));
     f.show();
     f.baslangicGoreviniBaslat();
     QTRY_COMPARE(reklam, 1);
