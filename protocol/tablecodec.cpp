@@ -1447,12 +1447,24 @@ struct ColumnSpan {
 };
 
 #ifdef __SSE2__
-inline std::uint64_t byteMask(const __m128i (&v)[4], char c)
+// What the scan needs to know of 64 bytes, one bit per byte.
+struct ScanMasks {
+    std::uint64_t quote = 0, backslash = 0, comma = 0, bracket = 0;  // bracket: any of [ ] { }
+};
+inline ScanMasks scanMasks(const char *q)
 {
-    const __m128i k = _mm_set1_epi8(c);
-    std::uint64_t m = 0;
-    for (int i = 0; i < 4; ++i)
-        m |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v[i], k)))) << (16 * i);
+    ScanMasks m;
+    const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\'), comma = _mm_set1_epi8(',');
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q + 16 * i));
+        const unsigned shift = 16 * unsigned(i);
+        m.quote |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)))) << shift;
+        m.backslash |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, backslash)))) << shift;
+        m.comma |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, comma)))) << shift;
+        const __m128i br = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('[')), _mm_cmpeq_epi8(v, _mm_set1_epi8(']'))),
+                                        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), _mm_cmpeq_epi8(v, _mm_set1_epi8('}'))));
+        m.bracket |= std::uint64_t(unsigned(_mm_movemask_epi8(br))) << shift;
+    }
     return m;
 }
 
@@ -1508,10 +1520,8 @@ bool scanColumn(const char *p, const char *end, ColumnSpan &span)
     // 64 bytes at a time; a stretch with a backslash goes byte by byte, as
     // escapes make quotes ambiguous.
     while (end - q >= 64) {
-        __m128i v[4];
-        for (int i = 0; i < 4; ++i)
-            v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q + 16 * i));
-        if (byteMask(v, '\\')) {
+        const ScanMasks m = scanMasks(q);
+        if (m.backslash) {
             const int r = slow(q + 64);
             if (r < 0)
                 return false;
@@ -1519,11 +1529,11 @@ bool scanColumn(const char *p, const char *end, ColumnSpan &span)
                 goto found;
             continue;
         }
-        const std::uint64_t inside = prefixXor(byteMask(v, '"')) ^ (inString ? ~std::uint64_t(0) : 0);
+        const std::uint64_t inside = prefixXor(m.quote) ^ (inString ? ~std::uint64_t(0) : 0);
         inString = (inside >> 63) != 0;
         const std::uint64_t outside = ~inside;
-        const std::uint64_t comma = byteMask(v, ',') & outside;
-        const std::uint64_t stop = (byteMask(v, ']') | byteMask(v, '[') | byteMask(v, '{') | byteMask(v, '}')) & outside;
+        const std::uint64_t comma = m.comma & outside;
+        const std::uint64_t stop = m.bracket & outside;
         if (stop) {
             const int k = __builtin_ctzll(stop);
             if (q[k] != ']')
