@@ -44,7 +44,7 @@ QJsonArray positionalAnswer(const MethodInfo &method, const QJsonObject &answer)
     return values;
 }
 
-void appendExecuteReply(QByteArray &out, const MethodInfo &m, MethodAnswer &answer, bool tableFrames)
+void appendExecuteReply(QByteArray &out, const MethodInfo &m, MethodAnswer &answer, TableForm form)
 {
     // A stream result leaves the JSON reply and follows it as a binary
     // attachment; the reply keeps its size and attachment number. The Int64
@@ -64,7 +64,7 @@ void appendExecuteReply(QByteArray &out, const MethodInfo &m, MethodAnswer &answ
     const bool table = answer.table && m.result != u"-";
     // Every table result goes as an attachment once asked, also one a
     // handler gave as JSON; only a missing table stays an inline null.
-    const bool tableAttached = tableFrames && m.result == u"R" && (table || !(result.isNull() || result.isUndefined()));
+    const bool tableAttached = form != TableForm::Inline && m.result == u"R" && (table || !(result.isNull() || result.isUndefined()));
     const qsizetype start = beginFrame(out);
     out.append("{\"values\":[", 11);
     for (const MethodParam &p : m.params) {
@@ -158,6 +158,13 @@ public:
 
     bool flush(int timeoutMs)
     {
+        // A fresh connection starts with a small send buffer that grows only
+        // as replies go out; a large table would leave in many small turns,
+        // each waiting for the client to read. Room for it all at once.
+        if (m_out.size() > m_sendBuffer && m_sendBuffer < kMaxSendBuffer) {
+            m_sendBuffer = int(std::min<qsizetype>(m_out.size(), kMaxSendBuffer));
+            ::setsockopt(m_fd, SOL_SOCKET, SO_SNDBUF, &m_sendBuffer, sizeof m_sendBuffer);
+        }
         const QDeadlineTimer deadline(timeoutMs);
         qsizetype done = 0;
         while (done < m_out.size()) {
@@ -256,6 +263,8 @@ private:
     QByteArray m_in;
     qsizetype m_pos = 0;
     QByteArray m_out;
+    static constexpr int kMaxSendBuffer = 4 * 1024 * 1024;
+    int m_sendBuffer = 64 * 1024;
     Status m_status = Status::Ok;
     bool m_broken = false;  // a write failed: nothing more can be sent
 };
@@ -297,6 +306,7 @@ void serveConnection(int fd, const MethodServer::AnswerHandler &handler, qint64 
     // A client that reads table results as attachment frames says so; the
     // answer confirms it. Others get them inside the reply as before.
     const bool tableFrames = hello->value(QStringLiteral("tableFrames")).toBool();
+    const TableForm form = tableFrames ? TableForm::Frame : TableForm::Inline;
     QJsonObject welcome{{QStringLiteral("version"), kProtocolVersion}};
     if (tableFrames)
         welcome.insert(QStringLiteral("tableFrames"), true);
@@ -347,7 +357,7 @@ void serveConnection(int fd, const MethodServer::AnswerHandler &handler, qint64 
                 failed = true;
             }
             if (!failed)
-                appendExecuteReply(ch.out(), m, answer, tableFrames);
+                appendExecuteReply(ch.out(), m, answer, form);
         } else {
             queue(ch, errorReply(QStringLiteral("Bilinmeyen istek")));
             break;

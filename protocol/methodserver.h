@@ -61,11 +61,14 @@ private:
 // out parameters at their positions, the result after the last parameter.
 QJsonArray positionalAnswer(const MethodInfo &method, const QJsonObject &answer);
 
+// How table results travel, as the client asked in its handshake: inside the
+// reply's JSON, or as an attachment frame of their own, which the client
+// decodes without first scanning past the table.
+enum class TableForm { Inline, Frame };
+
 // Appends the frames of an execute reply for `answer` to `out`: the reply
-// {"values": [...]} with a table result written from its columns, then the
-// attachment frames. A stream result always travels as an attachment; a table
-// result does when `tableFrames` is set (the client asked for it in its
-// handshake), so the client decodes it without first scanning past it.
-void appendExecuteReply(QByteArray &out, const MethodInfo &method, MethodAnswer &answer, bool tableFrames);
+// {"values": [...]}, then the attachment frames. A stream result always
+// travels as an attachment, a table result as `form` says.
+void appendExecuteReply(QByteArray &out, const MethodInfo &method, MethodAnswer &answer, TableForm form);
 
 }  // namespace varo

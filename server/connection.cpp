@@ -55,6 +55,9 @@ void Connection::Open()
         throw ConnectionError(s->errorString().toStdString());
     // Requests are small and each waits for its answer: never hold one back.
     s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // Room for a large table at once: a fresh connection's window would make
+    // the server send it in small turns, each waiting for this side to read.
+    s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
     m_socket = std::move(s);
     static std::atomic<quint64> generations{0};
     m_generation = ++generations;
