@@ -30,6 +30,16 @@ namespace varo {
 
 namespace {
 
+// Set bits of a mask. The builtin is a library call unless the build
+// targets processors with a popcount instruction.
+inline int bitCount(std::uint64_t x)
+{
+    x = x - ((x >> 1) & 0x5555555555555555ULL);
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return int((x * 0x0101010101010101ULL) >> 56);
+}
+
 // Writing texts: UTF-16 in, JSON string contents in UTF-8 out. `p` must
 // have room for 6 bytes per unit (the longest form, \u00XX), plus 16.
 
@@ -206,7 +216,7 @@ __attribute__((target("ssse3"))) char *writeTextSsse3(const char16_t *u, qsizety
                 const unsigned two = unsigned(_mm_movemask_epi8(_mm_packs_epi16(_mm_andnot_si128(ascii, _mm_set1_epi16(-1)), zero))) & 0xFF;
                 const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i *>(kTwoByteShuffles.index[two]));
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_shuffle_epi8(lanes, order));
-                p += 8 + __builtin_popcount(two);
+                p += 8 + bitCount(two);
                 i += 8;
                 continue;
             }
@@ -1461,8 +1471,9 @@ inline ScanMasks scanMasks(const char *q)
         m.quote |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)))) << shift;
         m.backslash |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, backslash)))) << shift;
         m.comma |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, comma)))) << shift;
-        const __m128i br = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('[')), _mm_cmpeq_epi8(v, _mm_set1_epi8(']'))),
-                                        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), _mm_cmpeq_epi8(v, _mm_set1_epi8('}'))));
+        // '[' and ']' with bit 0x20 set are '{' and '}'; no other byte is.
+        const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        const __m128i br = _mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8('{')), _mm_cmpeq_epi8(folded, _mm_set1_epi8('}')));
         m.bracket |= std::uint64_t(unsigned(_mm_movemask_epi8(br))) << shift;
     }
     return m;
@@ -1538,11 +1549,11 @@ bool scanColumn(const char *p, const char *end, ColumnSpan &span)
             const int k = __builtin_ctzll(stop);
             if (q[k] != ']')
                 return false;
-            commas += std::size_t(__builtin_popcountll(comma & ((std::uint64_t(1) << k) - 1)));
+            commas += std::size_t(bitCount(comma & ((std::uint64_t(1) << k) - 1)));
             q += k + 1;
             goto found;
         }
-        commas += std::size_t(__builtin_popcountll(comma));
+        commas += std::size_t(bitCount(comma));
         q += 64;
     }
 #endif
