@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -33,34 +34,52 @@ QJsonObject streamOf(const QByteArray &b)
     return {{QStringLiteral("size"), double(b.size())}, {QStringLiteral("base64"), QString::fromLatin1(b.toBase64())}};
 }
 
+std::unique_ptr<DataSet> sampleTable(int rows)
+{
+    auto t = std::make_unique<DataSet>();
+    t->addField(QStringLiteral("SIRANO"), FieldType::Int32);
+    t->addField(QStringLiteral("STOKADI"), FieldType::WideString);
+    t->addField(QStringLiteral("FIYAT"), FieldType::Float);
+    t->addField(QStringLiteral("TUTAR"), FieldType::Currency);
+    t->addField(QStringLiteral("TARIH"), FieldType::DateTime);
+    t->addField(QStringLiteral("SEC"), FieldType::Boolean);
+    t->addField(QStringLiteral("BUYUK"), FieldType::Int64);
+    t->open();
+    for (int r = 0; r < rows; ++r) {
+        t->appendRecord();
+        t->field(0)->setValue(r + 1);
+        t->field(1)->setValue(r == 1 ? QVariant() : QVariant(QStringLiteral("Şanzıman \"yağı\"\t%1").arg(r)));
+        t->field(2)->setValue(12.5 * r);
+        t->field(3)->setValue(1234.56);
+        t->field(4)->setValue(46366.25);
+        t->field(5)->setValue(r % 2 == 0);
+        t->field(6)->setValue(qint64(1) << 40);
+    }
+    return t;
+}
+
+void compareTables(const DataSet &got, const DataSet &want)
+{
+    QCOMPARE(got.fieldCount(), want.fieldCount());
+    QCOMPARE(got.recordCount(), want.recordCount());
+    for (int c = 0; c < want.fieldCount(); ++c) {
+        QCOMPARE(got.field(c)->fieldName(), want.field(c)->fieldName());
+        QCOMPARE(got.field(c)->dataType(), want.field(c)->dataType());
+        for (int r = 0; r < want.recordCount(); ++r) {
+            QCOMPARE(got.field(c)->isNull(r), want.field(c)->isNull(r));
+            QCOMPARE(got.field(c)->value(r), want.field(c)->value(r));
+        }
+    }
+}
+
 // A server whose methods answer from the arguments, so the tests can see
 // exactly which values arrived at which positions.
 QJsonObject handle(const QString &m, const QJsonArray &p)
 {
     if (m == u"EchoString")
         return answer(p.at(0));
-    if (m == u"SepetVer") {
-        DataSet t;
-        t.addField(QStringLiteral("SIRANO"), FieldType::Int32);
-        t.addField(QStringLiteral("STOKADI"), FieldType::WideString);
-        t.addField(QStringLiteral("FIYAT"), FieldType::Float);
-        t.addField(QStringLiteral("TUTAR"), FieldType::Currency);
-        t.addField(QStringLiteral("TARIH"), FieldType::DateTime);
-        t.addField(QStringLiteral("SEC"), FieldType::Boolean);
-        t.addField(QStringLiteral("BUYUK"), FieldType::Int64);
-        t.open();
-        for (int r = 0; r < p.at(0).toInt(); ++r) {
-            t.appendRecord();
-            t.field(0)->setValue(r + 1);
-            t.field(1)->setValue(r == 1 ? QVariant() : QVariant(QStringLiteral("Şanzıman yağı %1").arg(r)));
-            t.field(2)->setValue(12.5 * r);
-            t.field(3)->setValue(1234.56);
-            t.field(4)->setValue(46366.25);
-            t.field(5)->setValue(r % 2 == 0);
-            t.field(6)->setValue(qint64(1) << 40);
-        }
-        return answer(dataSetToJson(t));
-    }
+    if (m == u"SepetVer")
+        return answer(dataSetToJson(*sampleTable(p.at(0).toInt())));
     if (m == u"DosyaIndir")  // size left to the server
         return answer(streamOf(QByteArray("\x00\xff\x00", 3)));
     if (m == u"BannerResimVer")
@@ -109,6 +128,13 @@ private slots:
     void preparedOncePerClient();
     void badFrames_data();
     void badFrames();
+    void tableResults_data();
+    void tableResults();
+    void handshakeRefusedFailsFirstCall();
+    void reopenedConnectionPreparesAgain();
+    void unknownMethodClosesConnection();
+    void jsonAsQtWritesIt_data();
+    void jsonAsQtWritesIt();
     void baglantiKurGivesUpAfterElevenAttempts();
     void baglantiKurSucceedsWhenListenerStartsLate();
 
@@ -117,6 +143,7 @@ private:
     QThreadPool m_pool;
     QThread m_thread;
     MethodServer *m_server = nullptr;
+    MethodServer *m_dataSetServer = nullptr;  // answers tables as data sets, as the order server does
     std::atomic<int> m_calls = 0;
 };
 
@@ -136,11 +163,21 @@ void tst_Wire::initTestCase()
     QMetaObject::invokeMethod(m_server, [&] { ok = m_server->listen(QHostAddress::LocalHost, 0); },
                               Qt::BlockingQueuedConnection);
     QVERIFY(ok);
+    m_dataSetServer = new MethodServer(MethodServer::AnswerHandler([](const QString &m, const QJsonArray &p) {
+        if (m != u"SepetVer")
+            throw std::runtime_error("not in this test");
+        const int rows = p.at(0).toInt();
+        return rows < 0 ? MethodAnswer{} : MethodAnswer{QJsonValue(), QJsonObject(), sampleTable(rows)};
+    }), &m_pool);
+    m_dataSetServer->moveToThread(&m_thread);
+    QMetaObject::invokeMethod(m_dataSetServer, [&] { ok = m_dataSetServer->listen(QHostAddress::LocalHost, 0); },
+                              Qt::BlockingQueuedConnection);
+    QVERIFY(ok);
 }
 
 void tst_Wire::cleanupTestCase()
 {
-    QMetaObject::invokeMethod(m_server, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(m_server, [this] { delete m_server; delete m_dataSetServer; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     m_pool.waitForDone();
@@ -180,7 +217,7 @@ void tst_Wire::tablesKeepTypesAndNulls()
     QCOMPARE(t->field(4)->dataType(), FieldType::DateTime);
     QCOMPARE(t->field(5)->dataType(), FieldType::Boolean);
     QCOMPARE(t->field(6)->dataType(), FieldType::Int64);
-    QCOMPARE(t->field(1)->stringAt(0), QStringLiteral("Şanzıman yağı 0"));
+    QCOMPARE(t->field(1)->stringAt(0), QStringLiteral("Şanzıman \"yağı\"\t0"));
     QVERIFY(t->field(1)->isNull(1));
     QCOMPARE(t->field(2)->doubleAt(2), 25.0);
     QCOMPARE(t->field(4)->doubleAt(0), 46366.25);
@@ -383,6 +420,125 @@ void tst_Wire::badFrames()
     auto c = open();
     TServerMethods1Client client(*c);
     QCOMPARE(client.EchoString(QStringLiteral("hâlâ")), QStringLiteral("hâlâ"));
+}
+
+void tst_Wire::tableResults_data()
+{
+    QTest::addColumn<bool>("dataSetHandler");
+    QTest::addColumn<bool>("framesAsked");  // a client of today; without, one of before
+    QTest::addColumn<int>("rows");
+    QTest::newRow("json handler, as a frame") << false << true << 3;
+    QTest::newRow("data set handler, as a frame") << true << true << 3;
+    QTest::newRow("data set handler, inside the reply") << true << false << 3;
+    QTest::newRow("json handler, inside the reply") << false << false << 3;
+    QTest::newRow("no rows, as a frame") << true << true << 0;
+    QTest::newRow("no rows, inside the reply") << true << false << 0;
+    QTest::newRow("no table at all") << true << true << -1;
+}
+
+void tst_Wire::tableResults()
+{
+    QFETCH(bool, dataSetHandler);
+    QFETCH(bool, framesAsked);
+    QFETCH(int, rows);
+    const quint16 port = (dataSetHandler ? m_dataSetServer : m_server)->serverPort();
+    DataSet want;
+    if (rows >= 0)
+        want.copyFrom(*sampleTable(rows));
+    DataSet got;
+    if (framesAsked) {
+        Connection c;
+        c.HostName = QStringLiteral("127.0.0.1");
+        c.Port = QString::number(port);
+        c.Open();
+        TServerMethods1Client client(c);
+        got.copyFrom(*client.SepetVer(rows));
+        QVERIFY(c.tableFrames());
+    } else {
+        // The conversation of a client that does not know table frames.
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(s.waitForConnected(2000));
+        QVERIFY(writeFrame(s, {{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), kDataSnapContext}}, 2000, nullptr));
+        const auto hello = readFrame(s, 2000, 1 << 20, nullptr);
+        QVERIFY(hello && !hello->contains(QStringLiteral("tableFrames")));
+        QVERIFY(writeFrame(s, {{QStringLiteral("prepare"), QStringLiteral("TServerMethods1.SepetVer")}}, 2000, nullptr));
+        QVERIFY(readFrame(s, 2000, 1 << 20, nullptr));
+        QVERIFY(writeFrame(s, {{QStringLiteral("execute"), 0}, {QStringLiteral("values"), QJsonArray{rows}}}, 2000, nullptr));
+        const auto reply = readFrame(s, 2000, 1 << 20, nullptr);
+        QVERIFY(reply && !reply->contains(QStringLiteral("attachments")));
+        dataSetFromJson(reply->value(QStringLiteral("values")).toArray().at(1).toObject(), got);
+    }
+    compareTables(got, want);
+}
+
+void tst_Wire::handshakeRefusedFailsFirstCall()
+{
+    Connection c;
+    c.HostName = QStringLiteral("127.0.0.1");
+    c.Port = QString::number(m_server->serverPort());
+    c.DatasnapContext = QStringLiteral("other/");
+    c.Open();  // only the TCP connection so far; the handshake leaves with the first call
+    TServerMethods1Client client(c);
+    try {
+        client.EchoString(QStringLiteral("a"));
+        QFAIL("the call should have failed");
+    } catch (const ConnectionError &e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Desteklenmeyen protokol"));
+    }
+    QVERIFY(!c.Connected());
+}
+
+void tst_Wire::reopenedConnectionPreparesAgain()
+{
+    // Handles belong to one connection: after a reopen the client prepares
+    // again instead of sending a handle the new connection never gave.
+    auto c = open();
+    TServerMethods1Client client(*c);
+    double usd = 0, eur = 0;
+    QCOMPARE(client.EchoString(QStringLiteral("a")), QStringLiteral("a"));
+    QCOMPARE(client.KurlariAl(usd, eur), 1);
+    c->Close();
+    c->Open();
+    QCOMPARE(client.KurlariAl(usd, eur), 1);
+    QCOMPARE(client.EchoString(QStringLiteral("b")), QStringLiteral("b"));
+}
+
+void tst_Wire::unknownMethodClosesConnection()
+{
+    auto c = open();
+    TServerMethods1Client client(*c);
+    try {
+        client.execute(9999, QStringLiteral("Yok"), {});
+        QFAIL("the call should have failed");
+    } catch (const ServerError &e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Bilinmeyen metot: TServerMethods1.Yok"));
+    }
+    QVERIFY(!c->Connected());  // the server hung up after refusing the prepare
+}
+
+void tst_Wire::jsonAsQtWritesIt_data()
+{
+    QTest::addColumn<QJsonValue>("value");
+    QTest::newRow("null") << QJsonValue();
+    QTest::newRow("booleans") << QJsonValue(QJsonArray{true, false});
+    QTest::newRow("integers") << QJsonValue(QJsonArray{0, -1, 2147483647, 9007199254740991.0, -9007199254740991.0});
+    QTest::newRow("fractions") << QJsonValue(QJsonArray{0.1, -2.5, 1e300, 5e-324, 1234.56, 1e21});
+    QTest::newRow("beyond 2^53") << QJsonValue(QJsonArray{9007199254740994.0, 1.8446744073709552e19});
+    QTest::newRow("not finite") << QJsonValue(QJsonArray{qQNaN(), qInf(), -qInf()});
+    QTest::newRow("texts") << QJsonValue(QJsonArray{QString(), QStringLiteral("Çğüşöı İ"), QStringLiteral("\"\\/\b\f\n\r\t"),
+                                                   QString(QChar(1)) + QChar(0x1f) + QChar(0x7f), QStringLiteral("😀")});
+    QTest::newRow("nested") << QJsonValue(QJsonObject{{QStringLiteral("z"), 1}, {QStringLiteral("a"), QJsonArray{QJsonObject{}, QJsonArray{}}},
+                                                      {QStringLiteral("ş"), QJsonValue()}});
+}
+
+void tst_Wire::jsonAsQtWritesIt()
+{
+    // The wire's own writer must say exactly what the document writer says.
+    QFETCH(QJsonValue, value);
+    QByteArray mine;
+    appendJson(mine, QJsonArray{value});
+    QCOMPARE(mine, QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact));
 }
 
 void tst_Wire::baglantiKurGivesUpAfterElevenAttempts()
