@@ -1,7 +1,8 @@
 // Small calls under concurrency: SepetVer of a 20-line basket through the
 // method client (a new connection per call, as the client works) with 16
 // callers, beside a bare TCP connect + echo + close loop with the same number
-// of callers against a minimal echo server.
+// of callers against a minimal echo server. VARO_BENCH_POSTGRES=<url> adds a
+// server on that PostgreSQL database (its basket of account 1 is replaced).
 #include "orderserver/database.h"
 #include "orderserver/repository.h"
 #include "orderserver/seed.h"
@@ -31,7 +32,7 @@ namespace {
 constexpr int kCallers = 16;
 constexpr int kCallsEach = 25;
 
-QString g_port;
+QString g_port[2];  // SQLite, PostgreSQL
 
 template <class F>
 void concurrent(benchmark::State &state, F &&call)
@@ -52,12 +53,12 @@ void concurrent(benchmark::State &state, F &&call)
     state.counters["calls_per_s"] = benchmark::Counter(double(kCallers * kCallsEach) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-void BM_SepetVer(benchmark::State &state)
+void BM_SepetVer(benchmark::State &state, int k)
 {
-    concurrent(state, [] {
+    concurrent(state, [k] {
         varo::Connection c;
         c.HostName = QStringLiteral("127.0.0.1");
-        c.Port = g_port;
+        c.Port = g_port[k];
         c.Open();
         TServerMethods1Client client(c);
         benchmark::DoNotOptimize(client.SepetVer(1)->recordCount());
@@ -108,27 +109,38 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("calls.db"));
-    {
-        Database db(DbConfig{file, {}});
+    auto fill = [](const DbConfig &cfg) {
+        Database db(cfg);
         db.migrate();
-        seedDatabase(db, SeedOptions{2000, 10, 20});
+        if (db.isEmpty())
+            seedDatabase(db, SeedOptions{2000, 10, 20});
         Repository repo(db);
         Session s;
         s.CARINO = 1;
         s.Sirano = 1;
+        repo.basketClear(s);
         for (int i = 1; i <= 20; ++i)
             repo.basketAdd(s, {1, i, 1, QStringLiteral("B%1").arg(i), {}, 1, 18, 10, 0});
+    };
+    const QString pg = qEnvironmentVariable("VARO_BENCH_POSTGRES");
+    fill(DbConfig{file, {}});
+    if (!pg.isEmpty())
+        fill(DbConfig{{}, pg});
+    QProcess servers[2];
+    for (int k = 0; k < (pg.isEmpty() ? 1 : 2); ++k) {
+        QProcess &server = servers[k];
+        QStringList args{"serve", "--port", "0", "--http-port", "0"};
+        args << (k == 0 ? QStringList{"--db", file} : QStringList{"--postgres", pg});
+        server.start(QStringLiteral(VARO_ORDERSERVER_BIN), args);
+        server.waitForStarted();
+        QByteArray text;
+        const QRegularExpression re(QStringLiteral("methods on port (\\d+)"));
+        for (int i = 0; i < 300 && !re.match(QString::fromUtf8(text)).hasMatch(); ++i) {
+            server.waitForReadyRead(200);
+            text += server.readAllStandardOutput();
+        }
+        g_port[k] = re.match(QString::fromUtf8(text)).captured(1);
     }
-    QProcess server;
-    server.start(QStringLiteral(VARO_ORDERSERVER_BIN), {"serve", "--db", file, "--port", "0", "--http-port", "0"});
-    server.waitForStarted();
-    QByteArray text;
-    const QRegularExpression re(QStringLiteral("methods on port (\\d+)"));
-    for (int i = 0; i < 300 && !re.match(QString::fromUtf8(text)).hasMatch(); ++i) {
-        server.waitForReadyRead(200);
-        text += server.readAllStandardOutput();
-    }
-    g_port = re.match(QString::fromUtf8(text)).captured(1);
 
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -141,7 +153,9 @@ int main(int argc, char **argv)
     g_echoPort = ntohs(a.sin_port);
     std::thread echo(echoServer, fd);
 
-    benchmark::RegisterBenchmark("SepetVer20/16-callers/client", BM_SepetVer)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SepetVer20/16-callers/client/sqlite", BM_SepetVer, 0)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+    if (!pg.isEmpty())
+        benchmark::RegisterBenchmark("SepetVer20/16-callers/client/postgres", BM_SepetVer, 1)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BareTcpEcho/16-callers", BM_BareEcho)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
@@ -151,7 +165,11 @@ int main(int argc, char **argv)
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);
     echo.join();
-    server.terminate();
-    server.waitForFinished(15000);
+    for (QProcess &server : servers) {
+        if (server.state() != QProcess::NotRunning) {
+            server.terminate();
+            server.waitForFinished(15000);
+        }
+    }
     return 0;
 }

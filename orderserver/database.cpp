@@ -239,10 +239,6 @@ QSqlDatabase Database::connection()
         // Every worker has its own connection; mapped reads share the
         // system's cached pages among them instead of each copying its own.
         exec(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
-    } else {
-        // Kept statements are planned for their values every time, as a
-        // fresh one would be: a search text decides which index pays off.
-        exec(db, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
     }
     t.db = db;
     const QVariant handle = db.driver()->handle();
@@ -309,12 +305,17 @@ sqlite3_stmt *litePrepare(sqlite3 *db, const QString &sql, bool keep)
 
 }  // namespace
 
-Statement Database::statement(const QString &sql, const QVariantList &values)
+Statement Database::statement(const QString &sql, const QVariantList &values, bool replan)
 {
     QSqlDatabase db = connection();
     PerThread &t = perThread();
-    std::unique_ptr<Statement::Cached> &c = t.statements[sql];
     Statement out;
+    if (replan && !t.lite) {
+        out.m_own = std::make_unique<QSqlQuery>(exec(db, sql, values));
+        out.m_query = out.m_own.get();
+        return out;
+    }
+    std::unique_ptr<Statement::Cached> &c = t.statements[sql];
     if (c && c->busy) {
         // The same text is still being read further up: a statement of its own.
         if (t.lite) {

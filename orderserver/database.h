@@ -81,7 +81,9 @@ public:
     // the parse nor (on PostgreSQL) the extra round trips of preparing again.
     // While one handle of a text is open, the same text gets a statement of
     // its own. Throws DbError.
-    Statement statement(const QString &sql, const QVariantList &values = {});
+    // `replan` (PostgreSQL): plan for these values, as a fresh statement
+    // would; for texts whose values decide which index pays off.
+    Statement statement(const QString &sql, const QVariantList &values = {}, bool replan = false);
 
     // Brings the schema to the newest version. Returns the version reached.
     int migrate();

@@ -452,7 +452,7 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
             + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
         binds = {needle, exact, prefix, cap};
     }
-    Statement q = m_db.statement(sql, binds);
+    Statement q = m_db.statement(sql, binds, true);
     RowWriter w(*t);
     while (q.next())
         addStockRow(w, q, p);
