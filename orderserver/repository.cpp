@@ -857,9 +857,17 @@ Table Repository::statement(int carino, double fromSerial, double toSerial)
                        QStringLiteral("SELECT carino, tarih, turadi, evrakno, borc, alacak, idno, aciklama, vade FROM hareket WHERE %1 "
                                       "ORDER BY tarih, idno").arg(where),
                        binds);
-    while (q.next())
+    // The running balance in date order, debit minus credit, from the first
+    // row listed (no opening balance; a dated statement's opening comes from
+    // CariEkstreVer2Baslik). Kept to the cent at every step, so long
+    // statements do not drift. "B": the customer owes, "A": is owed.
+    double balance = 0;
+    while (q.next()) {
+        balance = round2(balance + q.value(4).toDouble() - q.value(5).toDouble());
+        const QString mark = balance > 0 ? QStringLiteral("B") : balance < 0 ? QStringLiteral("A") : QStringLiteral(" ");
         addRow(*t, {q.value(0), serialOf(q.value(1).toString()), q.value(2), q.value(3), q.value(4), q.value(5), QStringLiteral("TL"),
-                    0.0, QStringLiteral(" "), q.value(6), q.value(7), serialOf(q.value(8).toString()), q.value(3)});
+                    balance == 0 ? 0.0 : balance, mark, q.value(6), q.value(7), serialOf(q.value(8).toString()), q.value(3)});
+    }
     finish(*t);
     return t;
 }

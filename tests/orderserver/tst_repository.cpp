@@ -327,6 +327,51 @@ private slots:
         QCOMPARE(m_repo->basket(s.CARINO)->recordCount(), 1);
     }
 
+    void statementRunningBalance_data()
+    {
+        // Movements as "date debit credit" in the order they are entered;
+        // the balances and marks as listed (by date).
+        QTest::addColumn<QStringList>("movements");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QList<double>>("balances");
+        QTest::addColumn<QStringList>("marks");
+        QTest::newRow("invoice, then part paid") << QStringList{"2026-01-05 100 0", "2026-01-10 0 40"} << QString()
+                                                << QList<double>{100, 60} << QStringList{"B", "B"};
+        QTest::newRow("paid over") << QStringList{"2026-01-05 100 0", "2026-01-10 0 150"} << QString()
+                                   << QList<double>{100, -50} << QStringList{"B", "A"};
+        QTest::newRow("settled exactly") << QStringList{"2026-01-05 100.10 0", "2026-01-10 0 100.10"} << QString()
+                                         << QList<double>{100.1, 0} << QStringList{"B", " "};
+        QTest::newRow("by date, not by entry") << QStringList{"2026-02-01 0 30", "2026-01-01 50 0"} << QString()
+                                               << QList<double>{50, 20} << QStringList{"B", "B"};
+        QTest::newRow("cents do not drift") << QStringList{"2026-01-01 0.1 0", "2026-01-02 0.2 0", "2026-01-03 0.3 0"} << QString()
+                                            << QList<double>{0.1, 0.3, 0.6} << QStringList{"B", "B", "B"};
+        QTest::newRow("dated statement starts at zero") << QStringList{"2026-01-01 500 0", "2026-03-01 0 20", "2026-03-02 10 0"}
+                                                        << QStringLiteral("2026-02-01") << QList<double>{-20, -10}
+                                                        << QStringList{"A", "A"};
+    }
+    void statementRunningBalance()
+    {
+        QFETCH(QStringList, movements);
+        QFETCH(QString, from);
+        QFETCH(QList<double>, balances);
+        QFETCH(QStringList, marks);
+        QSqlDatabase db = m_db->connection();
+        exec(db, "INSERT INTO cari (carino, carikod, cariadi) VALUES (9001, '120.99.001', 'EKSTRE DENEME')");
+        for (const QString &m : movements) {
+            const QStringList f = m.split(QLatin1Char(' '));
+            exec(db, "INSERT INTO hareket (carino, tarih, vade, evrakno, turadi, borc, alacak) VALUES (9001, ?, ?, 'E1', 'Tahsilat', ?, ?)",
+                 {f[0], f[0], f[1].toDouble(), f[2].toDouble()});
+        }
+        const double fromSerial = from.isEmpty() ? 0 : varo::dateToSerial(QDate::fromString(from, Qt::ISODate));
+        auto t = m_repo->statement(9001, fromSerial);
+        QCOMPARE(t->recordCount(), balances.size());
+        for (int r = 0; r < balances.size(); ++r) {
+            const double got = t->fieldByName(QStringLiteral("BAKIYE"))->doubleAt(r);
+            QVERIFY2(got == balances[r], qPrintable(QString::number(got, 'g', 17)));  // to the cent, not nearly
+            QCOMPARE(t->fieldByName(QStringLiteral("D"))->stringAt(r), marks[r]);
+        }
+    }
+
     void historyTables()
     {
         const Session s = sessionFor(QStringLiteral("BAYI"));
