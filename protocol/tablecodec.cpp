@@ -808,7 +808,7 @@ public:
         slot.p = s;
         slot.n = n;
         slot.value = make(s, n, ascii);
-        slot.block = slot.value.isEmpty() || slot.value.size() >= kLarge ? nullptr : m_block;
+        slot.block = n > 0 && n < kLarge ? m_block : nullptr;  // as make() placed it
         if (m_probes == 2048 && m_hits < m_probes / 4)
             m_cacheOn = false;
         return slot.value;
