@@ -1,6 +1,7 @@
 // varo-orderserver: the order server the ordering client talks to.
 #include "orderserver/database.h"
 #include "orderserver/httpserver.h"
+#include "orderserver/mailsender.h"
 #include "orderserver/methods.h"
 #include "orderserver/repository.h"
 #include "orderserver/seed.h"
@@ -14,7 +15,9 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QThreadPool>
+#include <QTimer>
 
+#include <atomic>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -28,8 +31,12 @@ const char *const kUsage = R"(usage: varo-orderserver COMMAND [OPTIONS]
 Commands:
   serve     [--db FILE | --postgres URL] [--port 9095] [--http-port 8080]
             [--download-dir DIR] [--workers N]
+            [--smtp-host HOST [--smtp-port 25] --smtp-from ADDRESS [--smtp-to ADDRESS]]
             Serves the methods and the web side; creates, migrates and seeds
-            an empty database first.
+            an empty database first. With an SMTP relay (also VARO_SMTP_HOST,
+            VARO_SMTP_PORT, VARO_SMTP_FROM, VARO_SMTP_TO) the requests in the
+            outbox are mailed to --smtp-to (default: the sender address);
+            without one they stay in the outbox.
   seed      [--db FILE | --postgres URL] [--items N] [--replace | --if-empty]
             Fills the database with the demo data (20000 items by default).
             An existing database is refused unless --replace is given;
@@ -184,6 +191,32 @@ int main(int argc, char **argv)
         if (!wire.listen(QHostAddress::Any, port))
             return fail(QStringLiteral("cannot listen on port %1").arg(port));
 
+        // Requests in the outbox go out through the relay in the background,
+        // a round every few seconds; a failed round leaves them for the next.
+        const SmtpConfig smtp = SmtpConfig::fromArguments(args);
+        std::atomic<bool> mailing{false};
+        QString lastMailError;  // said once, not every round
+        QTimer mailTimer;
+        if (smtp.enabled()) {
+            QObject::connect(&mailTimer, &QTimer::timeout, &app, [&] {
+                if (mailing.exchange(true))
+                    return;
+                pool.start([&] {
+                    QString error;
+                    try {
+                        sendOutbox(repo, smtp, &error);
+                    } catch (const std::exception &e) {
+                        error = QString::fromUtf8(e.what());
+                    }
+                    if (!error.isEmpty() && error != lastMailError)
+                        QTextStream(stderr) << "varo-orderserver: mail: " << error << Qt::endl;
+                    lastMailError = error;
+                    mailing = false;
+                });
+            });
+            mailTimer.start(3000);
+        }
+
         if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
             return fail(QStringLiteral("socketpair failed"));
         QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
@@ -192,6 +225,7 @@ int main(int argc, char **argv)
             [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
             http.close();
             wire.close();
+            mailTimer.stop();
             QCoreApplication::quit();
         });
         std::signal(SIGTERM, onSignal);

@@ -1233,6 +1233,22 @@ int Repository::queueMail(const QString &computerId, const QString &title, const
     return 1;
 }
 
+QList<OutboxMail> Repository::pendingMail(int limit)
+{
+    QList<OutboxMail> out;
+    QSqlQuery q = exec(m_db.connection(),
+                       "SELECT sirano, zaman, bilgisayarid, baslik, govde FROM postakutusu WHERE gonderildi = 0 ORDER BY sirano LIMIT ?",
+                       {limit});
+    while (q.next())
+        out.append({q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(), q.value(4).toString()});
+    return out;
+}
+
+void Repository::markMailSent(int sirano)
+{
+    exec(m_db.connection(), "UPDATE postakutusu SET gonderildi = 1 WHERE sirano = ?", {sirano});
+}
+
 QString Repository::accountState(int carino)
 {
     const QVariantMap m = customerInfo(carino, {});

@@ -55,6 +55,12 @@ struct OrderInput {
     QString aciklama;
 };
 
+// A request waiting in the outbox.
+struct OutboxMail {
+    int sirano = 0;
+    QString zaman, bilgisayarid, baslik, govde;
+};
+
 using Table = std::unique_ptr<varo::DataSet>;
 
 // Order states as stored; the names are those the customer sees.
@@ -130,6 +136,8 @@ public:
     Table announcements();
     QVariantMap customerInfo(int carino, const QString &computerId);
     int queueMail(const QString &computerId, const QString &title, const QString &body);
+    QList<OutboxMail> pendingMail(int limit);  // not yet sent, oldest first
+    void markMailSent(int sirano);
     QString accountState(int carino);  // the dealer portal's query text
     Table departments();
     Table files();
