@@ -231,14 +231,17 @@ private:
             m_in.remove(0, m_pos);
             m_pos = 0;
         }
-        constexpr qsizetype kPiece = 64 * 1024;
+        // Read into a buffer of the thread's and keep only what came: most
+        // requests are small, and a large buffer per connection would cost an
+        // allocation of its size every time.
+        constexpr std::size_t kPiece = 64 * 1024;
+        thread_local std::unique_ptr<char[]> piece(new char[kPiece]);
         for (;;) {
-            const qsizetype old = m_in.size();
-            m_in.resize(old + kPiece);
-            const ssize_t n = ::read(m_fd, m_in.data() + old, size_t(kPiece));
-            m_in.resize(old + std::max<ssize_t>(n, 0));
-            if (n > 0)
+            const ssize_t n = ::read(m_fd, piece.get(), kPiece);
+            if (n > 0) {
+                m_in.append(piece.get(), qsizetype(n));
                 return true;
+            }
             if (n == 0) {
                 *error = QStringLiteral("Bağlantı kapandı");
                 m_status = Status::Closed;
