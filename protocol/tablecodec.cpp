@@ -1322,27 +1322,27 @@ std::size_t readValues(Reader &in, Vec &vec, Column &col, std::size_t rows, bool
         in.seek(in.pos() + 1);
         return 0;
     }
+    // Cells are appended rather than the vector sized first: the memory
+    // is then written once, not zeroed and written again.
+    vec.clear();
     if (known)
-        vec.resize(rows);
+        vec.reserve(rows);
     std::size_t r = 0;
     for (;;) {
-        if (r >= vec.size()) {
-            if (known)
-                in.error("sütunların uzunlukları farklı");
-            vec.resize(std::max<std::size_t>(1024, r * 2));
-        }
+        if (known && r >= rows)
+            in.error("sütunların uzunlukları farklı");
         const char c = in.peek();
+        vec.emplace_back();
         if (c == 'n') {
             if (!in.literal("null", 4))
                 in.error("geçersiz değer");
             markNull(col, r);
         } else
-            one(c, vec[r]);
+            one(c, vec.back());
         ++r;
         if (!in.more(']'))
             break;
     }
-    vec.resize(r);
     return r;
 }
 
