@@ -397,6 +397,20 @@ static Pricing pricingFor(Database &database, int carino, int userType, const QS
     return p;
 }
 
+// Stock rows priced for one customer: `rest` follows "SELECT <stock
+// columns> FROM stok s" (conditions, order, limit).
+static Table stockRows(Database &db, const Pricing &p, const QString &rest, const QVariantList &binds, bool replan = false)
+{
+    auto t = stockTable();
+    Statement q = db.statement(QStringLiteral("SELECT %1 FROM stok s ").arg(QLatin1String(kStockColumns)) + rest, binds, replan);
+    RowWriter w(*t);
+    while (q.next())
+        addStockRow(w, q, p);
+    w.commit();
+    finish(*t);
+    return t;
+}
+
 Table Repository::searchStock(const QString &text, const Session &s, int cap)
 {
     auto t = stockTable();
@@ -414,7 +428,7 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
     // anywhere (descriptions included); the code keeps the order stable.
     const QString order = QStringLiteral(
         " ORDER BY CASE WHEN %1 > 0 THEN 0 WHEN %2 > 0 THEN 1 ELSE 2 END, s.finishkod, s.stokno LIMIT ?");
-    QString sql;
+    QString sql;  // after "SELECT <stock columns> FROM stok s"
     QVariantList binds;
     const QString exact = QLatin1Char('|') + needle + QLatin1Char('|');
     const QString prefix = QLatin1Char('|') + needle;
@@ -425,11 +439,10 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
                 .replace(QLatin1String("_"), QLatin1String("\\_"));
             return QLatin1Char('%') + t + QLatin1Char('%');
         };
-        sql = QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno IN ("
+        sql = QStringLiteral("WHERE s.stokno IN ("
                              "SELECT stokno FROM (SELECT stokno FROM stok WHERE numaralar LIKE ? LIMIT ?) a "
                              "UNION SELECT stokno FROM (SELECT stokno FROM stok WHERE numaralar LIKE ? LIMIT ?) b "
                              "UNION SELECT stokno FROM (SELECT stokno FROM stok WHERE arama LIKE ? LIMIT ?) c)")
-                  .arg(QLatin1String(kStockColumns))
             + order.arg(QStringLiteral("strpos(s.numaralar, ?)"), QStringLiteral("strpos(s.numaralar, ?)"));
         binds = {likeOf(exact), cap, likeOf(prefix), cap, likeOf(needle), cap, exact, prefix, cap};
     } else if (needle.size() >= 3) {
@@ -439,26 +452,18 @@ Table Repository::searchStock(const QString &text, const Session &s, int cap)
         // catalogue costs no more than a precise one. The trigram index takes
         // the texts as quoted phrases; quotes and bars were removed by the
         // normalisation, so nothing in them is syntax.
-        sql = QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno IN ("
+        sql = QStringLiteral("WHERE s.stokno IN ("
                              "SELECT id FROM (SELECT rowid AS id FROM stok_no_ara WHERE stok_no_ara MATCH ? LIMIT ?) "
                              "UNION SELECT id FROM (SELECT rowid AS id FROM stok_no_ara WHERE stok_no_ara MATCH ? LIMIT ?) "
                              "UNION SELECT id FROM (SELECT rowid AS id FROM stok_ara WHERE stok_ara MATCH ? LIMIT ?))")
-                  .arg(QLatin1String(kStockColumns))
             + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
         auto phrase = [](const QString &t) { return QLatin1Char('"') + t + QLatin1Char('"'); };
         binds = {phrase(exact), cap, phrase(prefix), cap, phrase(needle), cap, exact, prefix, cap};
     } else {
-        sql = QStringLiteral("SELECT %1 FROM stok s WHERE instr(s.arama, ?) > 0").arg(QLatin1String(kStockColumns))
-            + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
+        sql = QStringLiteral("WHERE instr(s.arama, ?) > 0") + order.arg(QStringLiteral("instr(s.numaralar, ?)"), QStringLiteral("instr(s.numaralar, ?)"));
         binds = {needle, exact, prefix, cap};
     }
-    Statement q = m_db.statement(sql, binds, true);
-    RowWriter w(*t);
-    while (q.next())
-        addStockRow(w, q, p);
-    w.commit();
-    finish(*t);
-    return t;
+    return stockRows(m_db, p, sql, binds, true);
 }
 
 Table Repository::searchGenuineList(const QString &text)
@@ -486,49 +491,23 @@ Table Repository::searchGenuineList(const QString &text)
 
 Table Repository::newItems(int carino)
 {
-    auto t = stockTable();
-    const Pricing p = pricingFor(m_db, carino, 0, {});
-    Statement q = m_db.statement(
-                       QStringLiteral("SELECT %1 FROM stok s WHERE s.yeni = 1 ORDER BY s.stokno DESC LIMIT ?").arg(QLatin1String(kStockColumns)),
-                       {kSearchRowCap});
-    RowWriter w(*t);
-    while (q.next())
-        addStockRow(w, q, p);
-    w.commit();
-    finish(*t);
-    return t;
+    return stockRows(m_db, pricingFor(m_db, carino, 0, {}), QStringLiteral("WHERE s.yeni = 1 ORDER BY s.stokno DESC LIMIT ?"), {kSearchRowCap});
 }
 
 Table Repository::campaignItems(int carino, int userType)
 {
-    auto t = stockTable();
     if (userType == 4) {  // these dealers do not take part in campaigns
+        auto t = stockTable();
         finish(*t);
         return t;
     }
-    const Pricing p = pricingFor(m_db, carino, userType, {});
-    Statement q = m_db.statement(
-                       QStringLiteral("SELECT %1 FROM stok s WHERE s.kampanya = 1 ORDER BY s.finishkod LIMIT ?").arg(QLatin1String(kStockColumns)),
-                       {kSearchRowCap});
-    RowWriter w(*t);
-    while (q.next())
-        addStockRow(w, q, p);
-    w.commit();
-    finish(*t);
-    return t;
+    return stockRows(m_db, pricingFor(m_db, carino, userType, {}), QStringLiteral("WHERE s.kampanya = 1 ORDER BY s.finishkod LIMIT ?"),
+                     {kSearchRowCap});
 }
 
 Table Repository::stockByNumber(int stokno, const Session &s)
 {
-    auto t = stockTable();
-    const Pricing p = pricingFor(m_db, s.CARINO, s.MusteriTipi, s.carikod);
-    Statement q = m_db.statement(QStringLiteral("SELECT %1 FROM stok s WHERE s.stokno = ?").arg(QLatin1String(kStockColumns)), {stokno});
-    RowWriter w(*t);
-    while (q.next())
-        addStockRow(w, q, p);
-    w.commit();
-    finish(*t);
-    return t;
+    return stockRows(m_db, pricingFor(m_db, s.CARINO, s.MusteriTipi, s.carikod), QStringLiteral("WHERE s.stokno = ?"), {stokno});
 }
 
 QByteArray Repository::itemPicture(int stokno)

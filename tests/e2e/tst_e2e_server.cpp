@@ -4,9 +4,9 @@
 #include "protocol/transferobjects.h"
 #include "server/connection.h"
 #include "server/servermethods1client.h"
+#include "tests/support/dbfixture.h"
 
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtConcurrent/QtConcurrent>
 #include <QtTest>
@@ -16,21 +16,6 @@
 
 using namespace varo;
 using namespace varo::orderserver;
-
-// A database of this test's own inside the test cluster, so tests running at
-// the same time do not share tables.
-static QString ownPostgresDatabase(const QString &url, const QString &name)
-{
-    {
-        varo::orderserver::Database admin(varo::orderserver::DbConfig{{}, url});
-        QSqlDatabase c = admin.connection();
-        varo::orderserver::exec(c, QStringLiteral("DROP DATABASE IF EXISTS ") + name);
-        varo::orderserver::exec(c, QStringLiteral("CREATE DATABASE ") + name);
-    }
-    QUrl u(url);
-    u.setPath(QLatin1Char('/') + name);
-    return u.toString();
-}
 
 // The method client against the real server program on loopback, on SQLite
 // and, when VARO_TEST_POSTGRES_URL is set, on PostgreSQL.
@@ -69,13 +54,7 @@ private:
     }
 
 private slots:
-    void initTestCase_data()
-    {
-        QTest::addColumn<QString>("postgres");
-        QTest::newRow("sqlite") << QString();
-        if (!qEnvironmentVariableIsEmpty("VARO_TEST_POSTGRES_URL"))
-            QTest::newRow("postgresql") << qEnvironmentVariable("VARO_TEST_POSTGRES_URL");
-    }
+    void initTestCase_data() { testsupport::addEngineRows(); }
 
     void init()
     {
@@ -87,7 +66,7 @@ private slots:
             m_server.waitForFinished(15000);
         }
         m_pgSource = postgres;
-        m_pg = postgres.isEmpty() ? postgres : ownPostgresDatabase(postgres, QStringLiteral("varo_tst_e2e"));
+        m_pg = postgres.isEmpty() ? postgres : testsupport::ownPostgresDatabase(postgres, QStringLiteral("varo_tst_e2e"));
         postgres = m_pg;
         const QString file = m_dir.filePath(QStringLiteral("e2e-%1.db").arg(postgres.isEmpty() ? "sqlite" : "pg"));
         {
@@ -97,20 +76,10 @@ private slots:
                 seedDatabase(db, SeedOptions{2000, 20, 60});
             Repository(db).registerComputer(QStringLiteral("E2E-PC"), QStringLiteral("BAYI"));
         }
-        QStringList args{"serve", "--port", "0", "--http-port", "0"};
-        args << (postgres.isEmpty() ? QStringList{"--db", file} : QStringList{"--postgres", postgres});
-        m_server.setProcessChannelMode(QProcess::SeparateChannels);
-        m_server.start(QStringLiteral(VARO_ORDERSERVER_BIN), args);
-        QVERIFY(m_server.waitForStarted());
-        QByteArray outText;
-        const QRegularExpression re(QStringLiteral("methods on port (\\d+)"));
-        for (int i = 0; i < 100 && !re.match(QString::fromUtf8(outText)).hasMatch(); ++i) {
-            m_server.waitForReadyRead(200);
-            outText += m_server.readAllStandardOutput();
-        }
-        const auto m = re.match(QString::fromUtf8(outText));
-        QVERIFY2(m.hasMatch(), m_server.readAllStandardError().constData());
-        m_port = m.captured(1);
+        QString error;
+        m_port = testsupport::startServer(m_server, QStringLiteral(VARO_ORDERSERVER_BIN),
+                                          postgres.isEmpty() ? QStringList{"--db", file} : QStringList{"--postgres", postgres}, &error);
+        QVERIFY2(!m_port.isEmpty(), qPrintable(error));
     }
 
     void cleanupTestCase()

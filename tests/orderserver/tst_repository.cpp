@@ -2,6 +2,7 @@
 #include "orderserver/repository.h"
 #include "orderserver/seed.h"
 #include "orderserver/stocktext.h"
+#include "tests/support/dbfixture.h"
 
 #include <QTemporaryDir>
 #include <QtConcurrent/QtConcurrent>
@@ -11,21 +12,6 @@
 #include <memory>
 
 using namespace varo::orderserver;
-
-// A database of this test's own inside the test cluster, so tests running at
-// the same time do not share tables.
-static QString ownPostgresDatabase(const QString &url, const QString &name)
-{
-    {
-        varo::orderserver::Database admin(varo::orderserver::DbConfig{{}, url});
-        QSqlDatabase c = admin.connection();
-        varo::orderserver::exec(c, QStringLiteral("DROP DATABASE IF EXISTS ") + name);
-        varo::orderserver::exec(c, QStringLiteral("CREATE DATABASE ") + name);
-    }
-    QUrl u(url);
-    u.setPath(QLatin1Char('/') + name);
-    return u.toString();
-}
 
 // Runs on SQLite, and on PostgreSQL as well when VARO_TEST_POSTGRES_URL names
 // a throw-away database (the test cluster of ./varo test).
@@ -45,20 +31,13 @@ private:
     }
 
 private slots:
-    void initTestCase_data()
-    {
-        QTest::addColumn<QString>("postgres");
-        QTest::newRow("sqlite") << QString();
-        const QString pg = qEnvironmentVariable("VARO_TEST_POSTGRES_URL");
-        if (!pg.isEmpty())
-            QTest::newRow("postgresql") << pg;
-    }
+    void initTestCase_data() { varo::testsupport::addEngineRows(); }
 
     void init()
     {
         QFETCH_GLOBAL(QString, postgres);
         DbConfig cfg;
-        cfg.postgresUrl = postgres.isEmpty() ? postgres : ownPostgresDatabase(postgres, QStringLiteral("varo_tst_repository"));
+        cfg.postgresUrl = postgres.isEmpty() ? postgres : varo::testsupport::ownPostgresDatabase(postgres, QStringLiteral("varo_tst_repository"));
         cfg.sqliteFile = m_dir.filePath(QStringLiteral("t%1.db").arg(QDateTime::currentMSecsSinceEpoch()));
         m_db = std::make_unique<Database>(cfg);
         QCOMPARE(m_db->migrate(), 3);
