@@ -256,14 +256,15 @@ const TextWriter writeText = [] {
 
 class Writer {
 public:
-    explicit Writer(QByteArray &out) : m_out(out), m_pos(out.size()) {}
+    // While a writer is at work, nothing else may touch `out`.
+    explicit Writer(QByteArray &out) : m_out(out), m_pos(out.size()) { sync(); }
     ~Writer() { m_out.resize(m_pos); }
 
     char *reserve(qsizetype n)
     {
-        if (m_pos + n > m_out.size())
-            m_out.resize(std::max<qsizetype>(m_out.size() * 2, m_pos + n + 4096));
-        return m_out.data() + m_pos;
+        if (m_pos + n > m_size) [[unlikely]]
+            grow(n);
+        return m_data + m_pos;
     }
     void advance(qsizetype n) { m_pos += n; }
     void put(char c) { *reserve(1) = c; ++m_pos; }
@@ -278,8 +279,20 @@ public:
     // Writes again `n` bytes written before at `at`.
     void repeat(qsizetype at, qsizetype n)
     {
-        char *p = reserve(n);
-        std::memcpy(p, m_out.constData() + at, std::size_t(n));
+        char *p = reserve(n + 16);
+        const char *from = m_data + at;
+        if (n <= 16) {  // mostly short: two overlapping 8-byte moves, no call
+            std::uint64_t a, b;
+            if (n >= 8) {
+                std::memcpy(&a, from, 8);
+                std::memcpy(&b, from + n - 8, 8);
+                std::memcpy(p, &a, 8);
+                std::memcpy(p + n - 8, &b, 8);
+            } else
+                for (qsizetype i = 0; i < n; ++i)
+                    p[i] = from[i];
+        } else
+            std::memcpy(p, from, std::size_t(n));
         m_pos += n;
     }
 
@@ -365,8 +378,21 @@ public:
     }
 
 private:
+    __attribute__((noinline)) void grow(qsizetype n)
+    {
+        m_out.resize(std::max<qsizetype>(m_size * 2, m_pos + n + 4096));
+        sync();
+    }
+    void sync()
+    {
+        m_size = m_out.size();
+        m_data = m_out.data();
+    }
+
     QByteArray &m_out;
     qsizetype m_pos;
+    qsizetype m_size = 0;
+    char *m_data = nullptr;
 };
 
 }  // namespace
