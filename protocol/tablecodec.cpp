@@ -318,7 +318,7 @@ public:
         // means no k below fits; spare the tries. Near one, try: the test
         // below decides, this only saves work.
         const double micro = a * 1e6;
-        if (a < 1e9 && std::fabs(micro - std::nearbyint(micro)) < 1e-3 + micro * 1e-15) {
+        if (a < 1e9 && std::fabs(micro - double(std::int64_t(micro + 0.5))) < 1e-3 + micro * 1e-15) {
             for (int k = 0; k <= 6; ++k) {
                 const double scaled = a * kPow10[k];
                 const std::uint64_t m = std::uint64_t(scaled + 0.5);
