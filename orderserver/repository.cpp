@@ -229,6 +229,21 @@ struct LineValues {
     bool openQuantity = false;  // KALAN is the open order quantity rather than the stock left
 };
 
+// Columns 2 to 11 of the basket and order-line queries: the same values under the same order.
+void readLineColumns(const Statement &q, LineValues &v)
+{
+    v.carino = int(q.integer(2));
+    v.tarih = q.text(3);
+    v.saat = q.text(4);
+    v.barkod = q.text(5);
+    v.stokadi = q.text(6);
+    v.miktar = q.real(7);
+    v.fiyat = q.real(8);
+    v.indirim = q.real(9);
+    v.kdv = q.real(10);
+    v.verenid = int(q.integer(11));
+}
+
 void addLineRow(RowWriter &w, const Statement &q, int base, const LineValues &v)
 {
     auto str = [&](int i) { return q.text(base + i); };
@@ -573,16 +588,7 @@ Table Repository::basket(int carino)
         LineValues v;
         v.sec = int(q.integer(0));
         v.sirano = int(q.integer(1));
-        v.carino = int(q.integer(2));
-        v.tarih = q.text(3);
-        v.saat = q.text(4);
-        v.barkod = q.text(5);
-        v.stokadi = q.text(6);
-        v.miktar = q.real(7);
-        v.fiyat = q.real(8);
-        v.indirim = q.real(9);
-        v.kdv = q.real(10);
-        v.verenid = int(q.integer(11));
+        readLineColumns(q, v);
         addLineRow(w, q, 12, v);
     }
     w.commit();
@@ -763,16 +769,7 @@ static void fillOrderLines(Database &database, DataSet &t, const QString &where,
         v.sirano = int(q.integer(0));
         v.siparisno = int(q.integer(1));
         v.idno = v.siparisno;
-        v.carino = int(q.integer(2));
-        v.tarih = q.text(3);
-        v.saat = q.text(4);
-        v.barkod = q.text(5);
-        v.stokadi = q.text(6);
-        v.miktar = q.real(7);
-        v.fiyat = q.real(8);
-        v.indirim = q.real(9);
-        v.kdv = q.real(10);
-        v.verenid = int(q.integer(11));
+        readLineColumns(q, v);
         v.teslimedilen = q.real(12);
         v.teslimid = int(q.integer(13));
         v.kargoid = int(q.integer(14));

@@ -212,18 +212,11 @@ bool writeFrameBytes(QAbstractSocket &socket, QByteArrayView body, int timeoutMs
     }
     char head[4];
     qToBigEndian<quint32>(quint32(body.size()), head);
-    if (socket.write(head, 4) != 4 || socket.write(body.data(), body.size()) != body.size()) {
+    if (socket.write(head, 4) != 4) {
         *error = socket.errorString();
         return false;
     }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime())))) {
-            *error = socket.errorString();
-            return false;
-        }
-    }
-    return true;
+    return writeBytes(socket, body, timeoutMs, error);
 }
 
 bool writeBytes(QAbstractSocket &socket, QByteArrayView bytes, int timeoutMs, QString *error)

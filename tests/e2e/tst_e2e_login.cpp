@@ -21,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/support/dbfixture.h"
+#include "tests/support/modaldriver.h"
+
 #include <atomic>
 #include <csignal>
 
@@ -42,29 +45,7 @@ public:
     QString hostIpv4() override { return QStringLiteral("10.0.0.7"); }
 };
 
-// Acts on each modal window that comes up, by its objectName, once.
-class ModalDriver : public QObject {
-public:
-    QHash<QString, std::function<void(QWidget *)>> actions;
-    QStringList seen;
-    ModalDriver()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget *w = QApplication::activeModalWidget();
-            if (!w || m_done.contains(w))
-                return;
-            m_done << w;
-            seen << w->objectName();
-            if (auto a = actions.value(w->objectName()))
-                a(w);
-        });
-        m_timer.start(20);
-    }
-
-private:
-    QTimer m_timer;
-    QList<QPointer<QWidget>> m_done;
-};
+using varo::testsupport::ModalDriver;
 
 template <class T>
 T *child(QWidget *w, const char *name)
@@ -203,20 +184,11 @@ private slots:
         setup.write(kSetupBytes);
         setup.close();
 
-        m_server.setProcessChannelMode(QProcess::SeparateChannels);
-        m_server.start(QStringLiteral(VARO_ORDERSERVER_BIN),
-                       {"serve", "--db", m_dbFile, "--port", "0", "--http-port", "0", "--download-dir", downloads});
-        QVERIFY(m_server.waitForStarted());
-        QByteArray out;
-        const QRegularExpression re(QStringLiteral("methods on port (\\d+), web on port (\\d+)"));
-        for (int i = 0; i < 100 && !re.match(QString::fromUtf8(out)).hasMatch(); ++i) {
-            m_server.waitForReadyRead(200);
-            out += m_server.readAllStandardOutput();
-        }
-        const auto m = re.match(QString::fromUtf8(out));
-        QVERIFY2(m.hasMatch(), m_server.readAllStandardError().constData());
-        m_bagc.Port = m.captured(1);
-        m_webPort = quint16(m.captured(2).toUInt());
+        QString error, web;
+        m_bagc.Port = testsupport::startServer(m_server, QStringLiteral(VARO_ORDERSERVER_BIN),
+                                               {"--db", m_dbFile, "--download-dir", downloads}, &error, &web);
+        QVERIFY2(!m_bagc.Port.isEmpty(), qPrintable(error));
+        m_webPort = quint16(web.toUInt());
     }
 
     void cleanupTestCase()

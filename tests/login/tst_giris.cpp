@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/support/modaldriver.h"
+
 using namespace varo::login;
 
 namespace {
@@ -24,29 +26,7 @@ public:
     QString hostIpv4() override { return {}; }
 };
 
-// Acts on whichever modal window comes up, by its objectName, once each.
-class ModalDriver : public QObject {
-public:
-    QHash<QString, std::function<void(QWidget *)>> actions;
-    QStringList seen;
-    ModalDriver()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget *w = QApplication::activeModalWidget();
-            if (!w || m_done.contains(w))
-                return;
-            m_done << w;
-            seen << w->objectName();
-            if (auto a = actions.value(w->objectName()))
-                a(w);
-        });
-        m_timer.start(20);
-    }
-
-private:
-    QTimer m_timer;
-    QList<QWidget *> m_done;
-};
+using varo::testsupport::ModalDriver;
 
 class NullRequests : public IstekSunucusu {
 public:

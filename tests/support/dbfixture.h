@@ -41,9 +41,11 @@ inline QString ownPostgresDatabase(const QString &url, const QString &name)
 }
 
 // Starts `program serve` with `args` plus free ports and waits for it to say
-// where it listens. Returns the method port, or an empty text (and the
-// program's error output in `error`) when it did not come up.
-inline QString startServer(QProcess &server, const QString &program, QStringList args, QString *error = nullptr)
+// where it listens. Returns the method port (the web port in `webPort`), or
+// an empty text (and the program's error output in `error`) when it did not
+// come up.
+inline QString startServer(QProcess &server, const QString &program, QStringList args, QString *error = nullptr,
+                           QString *webPort = nullptr)
 {
     args.prepend(QStringLiteral("serve"));
     args << QStringLiteral("--port") << QStringLiteral("0") << QStringLiteral("--http-port") << QStringLiteral("0");
@@ -52,7 +54,7 @@ inline QString startServer(QProcess &server, const QString &program, QStringList
     if (!server.waitForStarted())
         return {};
     QByteArray out;
-    const QRegularExpression re(QStringLiteral("methods on port (\\d+)"));
+    const QRegularExpression re(QStringLiteral("methods on port (\\d+), web on port (\\d+)"));
     for (int i = 0; i < 100 && !re.match(QString::fromUtf8(out)).hasMatch(); ++i) {
         server.waitForReadyRead(200);
         out += server.readAllStandardOutput();
@@ -60,6 +62,8 @@ inline QString startServer(QProcess &server, const QString &program, QStringList
     const auto m = re.match(QString::fromUtf8(out));
     if (!m.hasMatch() && error)
         *error = QString::fromUtf8(server.readAllStandardError());
+    if (webPort)
+        *webPort = m.captured(2);
     return m.captured(1);
 }
 
