@@ -319,7 +319,11 @@ public:
         // below decides, this only saves work.
         const double micro = a * 1e6;
         if (a < 1e9 && std::fabs(micro - double(std::int64_t(micro + 0.5))) < 1e-3 + micro * 1e-15) {
-            for (int k = 0; k <= 6; ++k) {
+            // Two decimals first after none: prices. Where a smaller k fits
+            // as well, the larger one only adds zeros at the end, trimmed
+            // below, so the text is the same whichever is found first.
+            static constexpr int kOrder[] = {0, 2, 1, 3, 4, 5, 6};
+            for (int k : kOrder) {
                 const double scaled = a * kPow10[k];
                 const std::uint64_t m = std::uint64_t(scaled + 0.5);
                 if (double(m) / kPow10[k] != a)
@@ -349,7 +353,7 @@ public:
                     std::memcpy(q, digits + nd - k, std::size_t(k));
                     q += k;
                 }
-                while (q[-1] == '0')  // k is the smallest that fits, so this only trims after a "0."
+                while (q[-1] == '0')
                     --q;
                 if (q[-1] == '.')
                     --q;
