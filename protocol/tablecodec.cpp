@@ -106,6 +106,36 @@ inline int oddUnits(__m128i v)
 }
 #endif
 
+#ifdef __SSE2__
+// Blocks of 16 plain units, as long as they last.
+inline void writePlainBlocks(const char16_t *u, qsizetype n, qsizetype &i, char *&p)
+{
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i + 8));
+        if (oddUnits(a) | oddUnits(b))
+            return;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
+        p += 16;
+    }
+}
+
+// Four units (there must be four): the plain ones before the first odd one
+// at once. True when all four were plain. The bytes stored past the plain
+// units are overwritten after.
+inline bool writePlainFour(const char16_t *u, qsizetype &i, char *&p)
+{
+    const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
+    const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+    std::memcpy(p, &four, 4);
+    const unsigned m = unsigned(oddUnits(a)) & 0xFF;
+    const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 4;
+    p += k;
+    i += k;
+    return !m;
+}
+#endif
+
 // Plain ASCII units go through in blocks; one unit by hand where a block
 // holds anything else (the plain ones before it still at once), then on in
 // blocks from the next unit.
@@ -114,14 +144,7 @@ char *writeTextSse2(const char16_t *u, qsizetype n, char *p)
     qsizetype i = 0;
     while (i < n) {
 #ifdef __SSE2__
-        for (; i + 16 <= n; i += 16) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i + 8));
-            if (oddUnits(a) | oddUnits(b))
-                break;
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
-            p += 16;
-        }
+        writePlainBlocks(u, n, i, p);
         // The bytes stored past the plain units are overwritten after.
         if (i + 8 <= n) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
@@ -132,16 +155,8 @@ char *writeTextSse2(const char16_t *u, qsizetype n, char *p)
             i += k;
             if (!m)
                 continue;
-        } else if (i + 4 <= n) {
-            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
-            const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
-            std::memcpy(p, &four, 4);
-            const unsigned m = unsigned(oddUnits(a)) & 0xFF;
-            const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 4;
-            p += k;
-            i += k;
-            if (!m)
-                continue;
+        } else if (i + 4 <= n && writePlainFour(u, i, p)) {
+            continue;
         }
         if (i >= n)
             break;
@@ -183,14 +198,7 @@ __attribute__((target("ssse3"))) char *writeTextSsse3(const char16_t *u, qsizety
     qsizetype i = 0;
     const __m128i zero = _mm_setzero_si128();
     while (i < n) {
-        for (; i + 16 <= n; i += 16) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i + 8));
-            if (oddUnits(a) | oddUnits(b))
-                break;
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(a, b));
-            p += 16;
-        }
+        writePlainBlocks(u, n, i, p);
         if (i + 8 <= n) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
             const unsigned m = unsigned(oddUnits(a));
@@ -225,16 +233,8 @@ __attribute__((target("ssse3"))) char *writeTextSsse3(const char16_t *u, qsizety
             const unsigned k = unsigned(__builtin_ctz(m)) / 2;
             p += k;
             i += k;
-        } else if (i + 4 <= n) {
-            const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(u + i));
-            const std::uint32_t four = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
-            std::memcpy(p, &four, 4);
-            const unsigned m = unsigned(oddUnits(a)) & 0xFF;
-            const unsigned k = m ? unsigned(__builtin_ctz(m)) / 2 : 4;
-            p += k;
-            i += k;
-            if (!m)
-                continue;
+        } else if (i + 4 <= n && writePlainFour(u, i, p)) {
+            continue;
         }
         if (i >= n)
             break;
