@@ -845,6 +845,17 @@ public:
         return slot.value;
     }
 
+    // Each column starts with an empty cache of its own values; the open
+    // block goes on, so that a short table's columns share blocks instead of
+    // holding one nearly empty block each.
+    void startColumn()
+    {
+        m_slots.fill(Slot{});
+        m_probes = 0;
+        m_hits = 0;
+        m_cacheOn = true;
+    }
+
     // A text without looking in the cache.
     QString make(const char *s, qsizetype n, bool ascii)
     {
@@ -1376,7 +1387,7 @@ std::size_t readValues(Reader &in, Vec &vec, Column &col, std::size_t rows, bool
     return r;
 }
 
-std::size_t readColumn(Reader &in, Field &f, std::size_t rows, bool known)
+std::size_t readColumn(Reader &in, Field &f, std::size_t rows, bool known, TextMaker &texts)
 {
     Column &col = f.column();
     const FieldType t = f.dataType();
@@ -1413,10 +1424,10 @@ std::size_t readColumn(Reader &in, Field &f, std::size_t rows, bool known)
         });
     case FieldType::AnsiString:
     case FieldType::WideString: {
-        TextMaker cache;
+        texts.startColumn();
         return readValues(in, col.texts, col, rows, known, [&](char c, QString &v) {
             if (c == '"')
-                v = in.string(&cache);
+                v = in.string(&texts);
             else {
                 Column scratch;
                 scratch.texts.resize(1);
@@ -1447,13 +1458,14 @@ std::size_t readData(Reader &in, DataSet &into)
     std::size_t rows = 0;
     in.expect('[');
     int c = 0;
+    TextMaker texts;
     if (in.peek() == ']')
         in.seek(in.pos() + 1);
     else {
         do {
             if (c >= nc)
                 in.error("sütun sayısından fazla değer dizisi");
-            const std::size_t n = readColumn(in, *into.field(c), rows, c > 0);
+            const std::size_t n = readColumn(in, *into.field(c), rows, c > 0, texts);
             if (c == 0)
                 rows = n;
             else if (n != rows)
@@ -1691,6 +1703,7 @@ struct ParallelDecode {
     void work()
     {
         const int nc = int(spans.size());
+        TextMaker texts;
         while (!failed.load(std::memory_order_relaxed)) {
             const int i = next.fetch_add(1);
             if (i >= nc)
@@ -1706,7 +1719,7 @@ struct ParallelDecode {
             try {
                 Reader in(docBegin, s.end);
                 in.seek(s.begin);
-                if (readColumn(in, *into->field(i), s.count, true) != s.count || in.pos() != s.end)
+                if (readColumn(in, *into->field(i), s.count, true, texts) != s.count || in.pos() != s.end)
                     in.error("sütunların uzunlukları farklı");
             } catch (...) {
                 errors[std::size_t(i)] = std::current_exception();
