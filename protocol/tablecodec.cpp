@@ -821,21 +821,20 @@ public:
     ~TextMaker() { closeBlock(); }
 
     // The text of the UTF-8 bytes s[0, n); `ascii` when none is above 0x7F.
-    QString get(const char *s, qsizetype n, bool ascii)
+    // The input goes on to `end`, so that short texts are hashed in one load.
+    QString get(const char *s, qsizetype n, bool ascii, const char *end)
     {
         if (!m_cacheOn || n > 64)
             return make(s, n, ascii);
-        std::uint32_t h = std::uint32_t(n) * 0x9E3779B1u;
-        for (qsizetype i = 0; i < n; i += std::max<qsizetype>(1, n / 8))
-            h = (h ^ std::uint8_t(s[i])) * 0x01000193u;
-        Slot &slot = m_slots[h % kSlots];
+        Slot &slot = m_slots[textHash(s, n, end) % kSlots];
         ++m_probes;
-        if (slot.n == n && slot.p && std::memcmp(slot.p, s, std::size_t(n)) == 0) {
+        if (slot.gen == m_gen && slot.n == n && std::memcmp(slot.p, s, std::size_t(n)) == 0) {
             ++m_hits;
             if (slot.block && slot.block == m_block)
                 return handOut(slot.value.data_ptr().data(), slot.value.size());
             return slot.value;
         }
+        slot.gen = m_gen;
         slot.p = s;
         slot.n = n;
         slot.value = make(s, n, ascii);
@@ -845,12 +844,32 @@ public:
         return slot.value;
     }
 
+    // The first and last eight bytes and the length: enough to tell most
+    // cells of a column apart, and a collision only costs a cache miss, as
+    // the bytes are compared before a text is shared.
+    static std::uint32_t textHash(const char *s, qsizetype n, const char *end)
+    {
+        std::uint64_t a = 0, b = 0;
+        if (n >= 8) {
+            std::memcpy(&a, s, 8);
+            std::memcpy(&b, s + n - 8, 8);
+        } else if (end - s >= 8) {
+            std::memcpy(&a, s, 8);
+            a &= n ? ~std::uint64_t(0) >> (64 - 8 * n) : 0;
+        } else {
+            for (qsizetype i = 0; i < n; ++i)
+                a |= std::uint64_t(std::uint8_t(s[i])) << (8 * i);
+        }
+        const std::uint64_t h = a * 0x9E3779B97F4A7C15ull ^ (b + std::uint64_t(n)) * 0xC2B2AE3D27D4EB4Full;
+        return std::uint32_t(h >> 32) ^ std::uint32_t(h);
+    }
+
     // Each column starts with an empty cache of its own values; the open
     // block goes on, so that a short table's columns share blocks instead of
     // holding one nearly empty block each.
     void startColumn()
     {
-        m_slots.fill(Slot{});
+        ++m_gen;  // every slot of an earlier column is stale now
         m_probes = 0;
         m_hits = 0;
         m_cacheOn = true;
@@ -927,8 +946,10 @@ private:
         qsizetype n = -1;
         QString value;
         const Block *block = nullptr;  // where `value` lives, when in a block of ours
+        std::uint32_t gen = 0;         // the column it was filled in; others are empty
     };
     std::array<Slot, kSlots> m_slots;
+    std::uint32_t m_gen = 1;
     std::uint32_t m_probes = 0;
     std::uint32_t m_hits = 0;
     bool m_cacheOn = true;
@@ -1019,7 +1040,7 @@ public:
             if (c == '"') {
                 const qsizetype n = p - s;
                 ++p;
-                return maker ? maker->get(s, n, high == 0) : makeString(s, n, high == 0);
+                return maker ? maker->get(s, n, high == 0, m_end) : makeString(s, n, high == 0);
             }
             if (c == '\\')
                 return escapedString(s);
