@@ -63,6 +63,23 @@ void addRow(DataSet &t, const QVariantList &values)
     }
 }
 
+// A table whose columns are the query's columns as they come, in order.
+Table queryTable(QSqlDatabase db, std::initializer_list<Col> cols, const QString &sql, const QVariantList &binds = {})
+{
+    auto t = makeTable(cols);
+    QSqlQuery q = exec(db, sql, binds);
+    const int n = int(cols.size());
+    QVariantList row;
+    row.reserve(n);
+    while (q.next()) {
+        row.clear();
+        for (int i = 0; i < n; ++i)
+            row.append(q.value(i));
+        addRow(*t, row);
+    }
+    return t;
+}
+
 // Rows written straight into the columns of a table made by makeTable, one
 // value per column in column order: no per-cell variants on the way.
 class RowWriter {
@@ -374,14 +391,12 @@ void Repository::setUserActive(const QString &name, bool active)
 
 Table Repository::users()
 {
-    auto t = makeTable({{"SIRANO", I}, {"ADI", S}, {"SIFRE", S}, {"MUSTERITIPI", I}, {"AKTIF", I}, {"CARINO", I}, {"CARIKOD", S},
-                        {"BILGISAYARLAR", I}});
-    QSqlQuery q = exec(m_db.connection(),
-                       "SELECT u.sirano, u.adi, u.sifre, u.musteritipi, u.aktif, u.carino, c.carikod, "
-                       "(SELECT COUNT(*) FROM bilgisayar b WHERE b.kullanici = u.sirano) FROM kullanici u "
-                       "JOIN cari c ON c.carino = u.carino ORDER BY u.sirano");
-    while (q.next())
-        addRow(*t, {q.value(0), q.value(1), q.value(2), q.value(3), q.value(4), q.value(5), q.value(6), q.value(7)});
+    auto t = queryTable(m_db.connection(),
+                        {{"SIRANO", I}, {"ADI", S}, {"SIFRE", S}, {"MUSTERITIPI", I}, {"AKTIF", I}, {"CARINO", I}, {"CARIKOD", S},
+                         {"BILGISAYARLAR", I}},
+                        "SELECT u.sirano, u.adi, u.sifre, u.musteritipi, u.aktif, u.carino, c.carikod, "
+                        "(SELECT COUNT(*) FROM bilgisayar b WHERE b.kullanici = u.sirano) FROM kullanici u "
+                        "JOIN cari c ON c.carino = u.carino ORDER BY u.sirano");
     finish(*t);
     return t;
 }
@@ -697,30 +712,22 @@ bool Repository::saveOrder(const Session &s, const OrderInput &in)
 
 Table Repository::deliveryModes()
 {
-    auto t = makeTable({{"ID", I}, {"ADI", S}});
-    QSqlQuery q = exec(m_db.connection(), "SELECT id, adi FROM teslim ORDER BY id");
-    while (q.next())
-        addRow(*t, {q.value(0), q.value(1)});
+    auto t = queryTable(m_db.connection(), {{"ID", I}, {"ADI", S}}, "SELECT id, adi FROM teslim ORDER BY id");
     finish(*t);
     return t;
 }
 
 Table Repository::cargoTypes()
 {
-    auto t = makeTable({{"ID", I}, {"ADI", S}});
-    QSqlQuery q = exec(m_db.connection(), "SELECT id, adi FROM kargotipi ORDER BY id");
-    while (q.next())
-        addRow(*t, {q.value(0), q.value(1)});
+    auto t = queryTable(m_db.connection(), {{"ID", I}, {"ADI", S}}, "SELECT id, adi FROM kargotipi ORDER BY id");
     finish(*t);
     return t;
 }
 
 Table Repository::carriers(int cargoType)
 {
-    auto t = makeTable({{"SIRANO", I}, {"ADI", S}, {"UYARI", S}});
-    QSqlQuery q = exec(m_db.connection(), "SELECT sirano, adi, uyari FROM kargofirma WHERE tip = ? ORDER BY sirano", {cargoType});
-    while (q.next())
-        addRow(*t, {q.value(0), q.value(1), q.value(2)});
+    auto t = queryTable(m_db.connection(), {{"SIRANO", I}, {"ADI", S}, {"UYARI", S}},
+                        "SELECT sirano, adi, uyari FROM kargofirma WHERE tip = ? ORDER BY sirano", {cargoType});
     finish(*t);
     return t;
 }
@@ -1239,20 +1246,16 @@ QString Repository::accountState(int carino)
 
 Table Repository::departments()
 {
-    auto t = makeTable({{"DPKOD", S}, {"ADI", S}, {"ADET", I}});
-    QSqlQuery q = exec(m_db.connection(), "SELECT dpkod, MIN(marka), COUNT(*) FROM stok GROUP BY dpkod ORDER BY dpkod");
-    while (q.next())
-        addRow(*t, {q.value(0), q.value(1), q.value(2)});
+    auto t = queryTable(m_db.connection(), {{"DPKOD", S}, {"ADI", S}, {"ADET", I}},
+                        "SELECT dpkod, MIN(marka), COUNT(*) FROM stok GROUP BY dpkod ORDER BY dpkod");
     finish(*t);
     return t;
 }
 
 Table Repository::files()
 {
-    auto t = makeTable({{"SIRANO", I}, {"ADI", S}, {"ACIKLAMA", S}});
-    QSqlQuery q = exec(m_db.connection(), "SELECT sirano, adi, aciklama FROM dosya ORDER BY sirano");
-    while (q.next())
-        addRow(*t, {q.value(0), q.value(1), q.value(2)});
+    auto t = queryTable(m_db.connection(), {{"SIRANO", I}, {"ADI", S}, {"ACIKLAMA", S}},
+                        "SELECT sirano, adi, aciklama FROM dosya ORDER BY sirano");
     finish(*t);
     return t;
 }
