@@ -51,27 +51,30 @@ void razAdimi(SepeteEkleGorunum &g, const DataSet &d, const Oturum &o)
     g.fiyat.indtutar = *c;
 }
 
+// The list and the new items read their prices alike whatever the "K"
+// mark says; a campaign item only captions its discount differently.
+void kIsaretineGore(SepeteEkleGorunum &g, const DataSet &d)
+{
+    auto &p = g.fiyat;
+    p.birimfiyat = f(d, "FIYAT");
+    p.kdvdahiltutar = f(d, "KDVDAHIL");
+    p.indtutar = f(d, "NETFIYAT");
+    p.kdvlifiyat = f(d, "KDVDAHIL");
+    if (i(d, "K") != 0)
+        g.indirimBasligi = QStringLiteral("Kampanyalı");
+}
+
 }  // namespace
 
 SepeteEkleGorunum stoktanDoldur(const DataSet &stok, const Oturum &o)
 {
     SepeteEkleGorunum g = baslangic(stok, o, Kaynak::Stok, "ADI");
     g.stokno = int(i(stok, "STOK_STOKNO"));
-    auto &p = g.fiyat;
     if (i(stok, "K") == 0) {
-        p.birimfiyat = f(stok, "FIYAT");
-        p.kdvdahiltutar = f(stok, "KDVDAHIL");
         g.indirimBasligi = QStringLiteral("İndirim:  % ") + t(stok, "INDIRIM");
-        p.indoran = f(stok, "INDIRIM");
-        p.indtutar = f(stok, "NETFIYAT");
-        p.kdvlifiyat = f(stok, "KDVDAHIL");
-    } else {
-        p.birimfiyat = f(stok, "FIYAT");
-        p.kdvdahiltutar = f(stok, "KDVDAHIL");
-        g.indirimBasligi = QStringLiteral("Kampanyalı");
-        p.indtutar = f(stok, "NETFIYAT");
-        p.kdvlifiyat = f(stok, "KDVDAHIL");
+        g.fiyat.indoran = f(stok, "INDIRIM");
     }
+    kIsaretineGore(g, stok);
     razAdimi(g, stok, o);
     return g;
 }
@@ -87,18 +90,7 @@ SepeteEkleGorunum yenilerdenDoldur(const DataSet &y, const Oturum &o)
     p.indoran = f(y, "INDIRIM");
     p.indtutar = f(y, "NETFIYAT");
     p.kdvlifiyat = f(y, "KDVDAHIL");
-    if (i(y, "K") == 0) {
-        p.birimfiyat = f(y, "FIYAT");
-        p.kdvdahiltutar = f(y, "KDVDAHIL");
-        p.indtutar = f(y, "NETFIYAT");
-        p.kdvlifiyat = f(y, "KDVDAHIL");
-    } else {
-        p.birimfiyat = f(y, "FIYAT");
-        p.kdvdahiltutar = f(y, "KDVDAHIL");
-        g.indirimBasligi = QStringLiteral("Kampanyalı");
-        p.indtutar = f(y, "NETFIYAT");
-        p.kdvlifiyat = f(y, "KDVDAHIL");
-    }
+    kIsaretineGore(g, y);
     return g;
 }
 
