@@ -1924,6 +1924,15 @@ const char *skipJsonValue(const char *p, const char *end)
         }
         fail("geçersiz değer", q, begin);
     };
+    // An object member's key and colon, up to its value.
+    auto keyAndColon = [&](const char *q) {
+        if (q >= end || *q != '"')
+            fail("anahtar bekleniyordu", q, begin);
+        q = skipJsonBlanks(scalar(q), end);
+        if (q >= end || *q != ':')
+            fail("':' bekleniyordu", q, begin);
+        return skipJsonBlanks(q + 1, end);
+    };
     p = skipJsonBlanks(p, end);
     for (;;) {
         if (p >= end)
@@ -1938,14 +1947,8 @@ const char *skipJsonValue(const char *p, const char *end)
                 --depth;
                 ++p;
             } else {
-                if (c == '{') {  // a key and its colon
-                    if (p >= end || *p != '"')
-                        fail("anahtar bekleniyordu", p, begin);
-                    p = skipJsonBlanks(scalar(p), end);
-                    if (p >= end || *p != ':')
-                        fail("':' bekleniyordu", p, begin);
-                    p = skipJsonBlanks(p + 1, end);
-                }
+                if (c == '{')
+                    p = keyAndColon(p);
                 continue;
             }
         } else
@@ -1965,14 +1968,8 @@ const char *skipJsonValue(const char *p, const char *end)
             if (*p != ',')
                 fail("',' ya da kapanış bekleniyordu", p, begin);
             p = skipJsonBlanks(p + 1, end);
-            if (stack[depth - 1] == '}') {
-                if (p >= end || *p != '"')
-                    fail("anahtar bekleniyordu", p, begin);
-                p = skipJsonBlanks(scalar(p), end);
-                if (p >= end || *p != ':')
-                    fail("':' bekleniyordu", p, begin);
-                p = skipJsonBlanks(p + 1, end);
-            }
+            if (stack[depth - 1] == '}')
+                p = keyAndColon(p);
             break;
         }
     }
