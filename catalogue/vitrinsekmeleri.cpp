@@ -28,6 +28,53 @@ void sayfayaKoy(QWidget *sayfa, QWidget *w)
     l->addWidget(w);
 }
 
+// A showcase tab's load: one at a time, the grid disabled and in an update
+// with the busy animation shown. `govde` fills the result on the pool; on
+// the UI thread `yaz` takes it (only when the load succeeded), `birak` runs
+// just before the grid's update ends, `duzenle` once the tab is given back,
+// then the failure notice, and last `bitti`.
+template <class Sonuc>
+void vitrinYukle(QObject *sahip, bool &suruyor, shell::TMesgulAnimasyonu *gif, GridView *izgara,
+                 std::function<void(Sonuc &)> govde, std::function<void(Sonuc &)> yaz, std::function<void()> birak,
+                 std::function<void()> duzenle, std::function<void(bool hata)> bitti)
+{
+    if (suruyor)
+        return;
+    suruyor = true;
+    if (gif)
+        gif->show();
+    izgara->setEnabled(false);
+    struct Durum {
+        Sonuc sonuc;
+        bool hata = false;
+    };
+    auto d = std::make_shared<Durum>();
+    shell::Async([d, govde] {
+        try {
+            if (!govde)
+                throw std::runtime_error("no loader");
+            govde(d->sonuc);
+        } catch (...) {
+            d->hata = true;
+        }
+    }).Await([d, &suruyor, gif, izgara, yaz, birak, duzenle, bitti] {
+        if (!d->hata)
+            yaz(d->sonuc);
+        if (birak)
+            birak();
+        izgara->endUpdate();
+        izgara->setEnabled(true);
+        if (gif)
+            gif->hide();
+        suruyor = false;
+        if (duzenle)
+            duzenle();
+        if (d->hata)
+            shell::Bildir(kBaglantiHatasi, shell::mtError);
+        bitti(d->hata);
+    }, sahip);
+}
+
 }  // namespace
 
 UrunVitrini::UrunVitrini(Tur tur, shell::TsTabSheet *sayfa, shell::TMesgulAnimasyonu *gif, QObject *parent)
@@ -65,46 +112,20 @@ void UrunVitrini::Yukle()
 {
     if (m_suruyor)
         return;
-    m_suruyor = true;
-    if (m_gif)
-        m_gif->show();
-    izgara->setEnabled(false);
     izgara->setDataSource(nullptr);
     izgara->beginUpdate();
-    struct Durum {
-        DataSet sonuc;
-        bool hata = false;
-    };
-    auto d = std::make_shared<Durum>();
-    auto govde = yukle;
-    shell::Async([d, govde] {
-        try {
-            if (!govde)
-                throw std::runtime_error("no loader");
-            govde(d->sonuc);
-        } catch (...) {
-            d->hata = true;
-        }
-    }).Await([this, d] {
-        if (!d->hata) {
+    vitrinYukle<DataSet>(
+        this, m_suruyor, m_gif, izgara, yukle,
+        [this](DataSet &sonuc) {
             veri->disableControls();
-            veri->copyFrom(d->sonuc);
+            veri->copyFrom(sonuc);
             shell::ParaFormatiUygula(veri);
             veri->enableControls();
             if (m_sayfa)
                 m_sayfa->setBagTag(veri->recordCount());
-        }
-        izgara->setDataSource(kaynak);
-        izgara->endUpdate();
-        izgara->setEnabled(true);
-        if (m_gif)
-            m_gif->hide();
-        m_suruyor = false;
-        KolonGenislikleri();
-        if (d->hata)
-            shell::Bildir(kBaglantiHatasi, shell::mtError);
-        emit yuklendi(d->hata);
-    }, this);
+        },
+        [this] { izgara->setDataSource(kaynak); }, [this] { KolonGenislikleri(); },
+        [this](bool hata) { emit yuklendi(hata); });
 }
 
 void UrunVitrini::KolonGenislikleri(int ekranGenisligi)
@@ -157,31 +178,22 @@ void DuyuruVitrini::Yukle()
 {
     if (m_suruyor)
         return;
-    m_suruyor = true;
-    if (m_gif)
-        m_gif->show();
-    izgara->setEnabled(false);
     izgara->beginUpdate();
-    struct Durum {
-        QList<Duyuru> liste;
-        bool hata = false;
-    };
-    auto d = std::make_shared<Durum>();
     auto govde = yukle;
-    shell::Async([d, govde] {
-        try {
+    vitrinYukle<QList<Duyuru>>(
+        this, m_suruyor, m_gif, izgara,
+        [govde](QList<Duyuru> &liste) {
             if (!govde)
                 throw std::runtime_error("no loader");
-            d->liste = govde();
-        } catch (...) {
-            d->hata = true;
-        }
-    }).Await([this, d] {
-        DataSet *ds = izgara->dataSet();
-        if (!d->hata && ds) {
+            liste = govde();
+        },
+        [this](QList<Duyuru> &liste) {
+            DataSet *ds = izgara->dataSet();
+            if (!ds)
+                return;
             ds->disableControls();
             ds->emptyDataSet();
-            for (const Duyuru &y : d->liste) {
+            for (const Duyuru &y : liste) {
                 ds->appendRecord();
                 QByteArray resim;
                 if (!y.resimHex.isEmpty() && HexCoz(y.resimHex, &resim))
@@ -191,16 +203,8 @@ void DuyuruVitrini::Yukle()
             }
             ds->first();
             ds->enableControls();
-        }
-        izgara->endUpdate();
-        izgara->setEnabled(true);
-        if (m_gif)
-            m_gif->hide();
-        m_suruyor = false;
-        if (d->hata)
-            shell::Bildir(kBaglantiHatasi, shell::mtError);
-        emit yuklendi(d->hata);
-    }, this);
+        },
+        {}, {}, [this](bool hata) { emit yuklendi(hata); });
 }
 
 void DuyuruVitrini::CiftTiklama()
