@@ -84,13 +84,17 @@ void AcilisGorevi::BaslikBilgileriYaz()
     arayuzde([&](AcilisArayuzu &a) { a.baslikYaz(b.ADI, b.CariAdi, saticiSatiri(b)); });
 }
 
+// A connection for one step; none without a server or when it cannot be reached.
+std::unique_ptr<AcilisBaglantisi> AcilisGorevi::baglan()
+{
+    return m_sunucu ? m_sunucu->baglan() : nullptr;
+}
+
 void AcilisGorevi::KayanYaziAl()
 {
-    if (!m_sunucu)
-        return;
     QString metin;
     {
-        auto baglanti = m_sunucu->baglan();
+        auto baglanti = baglan();
         if (!baglanti)
             return;
         metin = baglanti->KayanYaziGetir();
@@ -102,9 +106,7 @@ void AcilisGorevi::KayanYaziAl()
 
 void AcilisGorevi::BannerREsimAl()
 {
-    if (!m_sunucu)
-        return;
-    auto baglanti = m_sunucu->baglan();
+    auto baglanti = baglan();
     if (!baglanti)
         return;
     try {
@@ -121,9 +123,7 @@ void AcilisGorevi::BannerREsimAl()
 void AcilisGorevi::AcilisReklamAdetAl()
 {
     m_acilisadet = 0;
-    if (!m_sunucu)
-        return;
-    auto baglanti = m_sunucu->baglan();
+    auto baglanti = baglan();
     if (!baglanti)
         return;
     try {
@@ -140,9 +140,7 @@ void AcilisGorevi::AcilisReklamAdetAl()
 
 void AcilisGorevi::BalonlariAl()
 {
-    if (!m_sunucu)
-        return;
-    auto baglanti = m_sunucu->baglan();
+    auto baglanti = baglan();
     if (!baglanti)
         return;
     const auto satirlar = baglanti->BalonGetir();

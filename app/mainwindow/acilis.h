@@ -96,6 +96,7 @@ public:
 private:
     BaslikBilgisi m_baslik;
     std::shared_ptr<AcilisSunucusu> m_sunucu;
+    std::unique_ptr<AcilisBaglantisi> baglan();
     void arayuzde(const std::function<void(AcilisArayuzu &)> &is);
 
     AcilisArayuzu *m_arayuz;
