@@ -131,6 +131,8 @@ int main(int argc, char **argv)
         QProcess &server = servers[k];
         QStringList args{"serve", "--port", "0", "--http-port", "0"};
         args << (k == 0 ? QStringList{"--db", file} : QStringList{"--postgres", pg});
+        if (qEnvironmentVariableIsSet("VARO_BENCH_WORKERS"))  // to try other pool sizes
+            args << QStringLiteral("--workers") << qEnvironmentVariable("VARO_BENCH_WORKERS");
         server.start(QStringLiteral(VARO_ORDERSERVER_BIN), args);
         server.waitForStarted();
         QByteArray text;

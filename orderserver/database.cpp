@@ -10,7 +10,10 @@
 #include <QUuid>
 
 #include <atomic>
+#include <charconv>
+#include <cmath>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace varo::orderserver {
@@ -135,7 +138,7 @@ QStringList statements(const QString &script)
 }  // namespace
 
 struct Statement::Cached {
-    QSqlQuery query;               // PostgreSQL
+    QByteArray pgName;             // PostgreSQL: the statement's name on the server
     sqlite3_stmt *lite = nullptr;  // SQLite
     bool busy = false;
     ~Cached()
@@ -149,7 +152,26 @@ struct Statement::Cached {
 struct Database::PerThread {
     QSqlDatabase db;
     sqlite3 *lite = nullptr;  // the SQLite handle under `db`
+    PGconn *pg = nullptr;     // the PostgreSQL connection under `db`
+    int pgNames = 0;          // statements named so far on that connection
     std::unordered_map<QString, std::unique_ptr<Statement::Cached>> statements;
+
+    // The handles under `db`, taken again after each opening; the statements
+    // prepared on an earlier connection are gone with it.
+    void takeHandles()
+    {
+        statements.clear();
+        lite = nullptr;
+        pg = nullptr;
+        pgNames = 0;
+        const QVariant handle = db.driver()->handle();
+        if (!handle.isValid())
+            return;
+        if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            lite = *static_cast<sqlite3 *const *>(handle.constData());
+        else if (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0)
+            pg = *static_cast<PGconn *const *>(handle.constData());
+    }
 };
 
 namespace {
@@ -205,8 +227,12 @@ QSqlDatabase Database::connection()
 {
     PerThread &t = perThread();
     if (t.db.isValid()) {
-        if (t.db.isOpen() || t.db.open())
+        if (t.db.isOpen())
             return t.db;
+        if (t.db.open()) {
+            t.takeHandles();
+            return t.db;
+        }
         throw DbError("database: " + t.db.lastError().text().toStdString());
     }
     const QString name = m_prefix + QString::number(threadToken());
@@ -241,9 +267,7 @@ QSqlDatabase Database::connection()
         exec(db, QStringLiteral("PRAGMA mmap_size=1073741824"));
     }
     t.db = db;
-    const QVariant handle = db.driver()->handle();
-    if (!isPostgres() && handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        t.lite = *static_cast<sqlite3 *const *>(handle.constData());
+    t.takeHandles();
     return db;
 }
 
@@ -303,6 +327,120 @@ sqlite3_stmt *litePrepare(sqlite3 *db, const QString &sql, bool keep)
     return st;
 }
 
+// PostgreSQL numbers its placeholders ($1, $2, ...); the statements here are
+// written with '?', as SQLite takes them. Quoted texts and comments keep
+// their question marks.
+QByteArray pgText(const QString &sql)
+{
+    const QByteArray in = sql.toUtf8();
+    QByteArray out;
+    out.reserve(in.size() + 16);
+    int n = 0;
+    char quote = 0;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const char c = in[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '-' && i + 1 < in.size() && in[i + 1] == '-') {
+            qsizetype end = in.indexOf('\n', i);
+            if (end < 0)
+                end = in.size();
+            out += in.mid(i, end - i);
+            i = end - 1;
+            continue;
+        } else if (c == '?') {
+            out += '$';
+            out += QByteArray::number(++n);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+// Bound values in the text form the server parses for any column type, so
+// the statement needs no declared parameter types. A truth value is 1 or 0,
+// which both integer and boolean columns read.
+class PgValues {
+public:
+    explicit PgValues(const QVariantList &values)
+    {
+        const int n = int(values.size());
+        m_text.resize(n);
+        m_values.resize(n, nullptr);
+        m_lengths.resize(n, 0);
+        m_formats.resize(n, 0);
+        for (int i = 0; i < n; ++i) {
+            const QVariant &v = values[i];
+            QByteArray &t = m_text[i];
+            switch (v.typeId()) {
+            case QMetaType::Bool: t = v.toBool() ? "1" : "0"; break;
+            case QMetaType::Int:
+            case QMetaType::Long:
+            case QMetaType::LongLong: t = QByteArray::number(v.toLongLong()); break;
+            case QMetaType::UInt:
+            case QMetaType::ULong:
+            case QMetaType::ULongLong: t = QByteArray::number(v.toULongLong()); break;
+            case QMetaType::Double:
+            case QMetaType::Float: t = number(v.toDouble()); break;
+            case QMetaType::QByteArray:
+                t = v.toByteArray();
+                m_formats[i] = 1;  // raw bytes, as binary bytea or text take them
+                break;
+            default:
+                if (!v.isValid() || (v.isNull() && v.typeId() != QMetaType::QString))
+                    continue;  // NULL
+                // Texts are never NULL here, a null QString included.
+                t = v.toString().toUtf8();
+            }
+            m_values[i] = t.constData();
+            m_lengths[i] = int(t.size());
+        }
+    }
+    int count() const { return int(m_values.size()); }
+    const char *const *values() const { return m_values.data(); }
+    const int *lengths() const { return m_lengths.data(); }
+    const int *formats() const { return m_formats.data(); }
+
+private:
+    static QByteArray number(double d)
+    {
+        if (std::isnan(d))
+            return "NaN";
+        if (std::isinf(d))
+            return d > 0 ? "Infinity" : "-Infinity";
+        // Whole numbers without a fraction, so an integer column takes them.
+        if (d == std::trunc(d) && std::fabs(d) < 1e15)
+            return QByteArray::number(qint64(d));
+        char buf[32];
+        const auto r = std::to_chars(buf, buf + sizeof buf, d);  // shortest text that reads back the same
+        return QByteArray(buf, int(r.ptr - buf));
+    }
+
+    std::vector<QByteArray> m_text;
+    std::vector<const char *> m_values;
+    std::vector<int> m_lengths, m_formats;
+};
+
+}  // namespace
+
+namespace {
+
+// Takes a result of the client library; throws DbError with the server's text
+// when the statement failed.
+PGresult *pgChecked(PGconn *c, PGresult *r)
+{
+    const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+    if (st == PGRES_TUPLES_OK || st == PGRES_COMMAND_OK)
+        return r;
+    QByteArray why(r ? PQresultErrorMessage(r) : PQerrorMessage(c));
+    PQclear(r);
+    throw DbError("sql: " + why.trimmed().toStdString());
+}
+
 }  // namespace
 
 Statement Database::statement(const QString &sql, const QVariantList &values, bool replan)
@@ -310,61 +448,66 @@ Statement Database::statement(const QString &sql, const QVariantList &values, bo
     QSqlDatabase db = connection();
     PerThread &t = perThread();
     Statement out;
-    if (replan && !t.lite) {
-        out.m_own = std::make_unique<QSqlQuery>(exec(db, sql, values));
-        out.m_query = out.m_own.get();
+    if (t.pg) {
+        try {
+            std::unique_ptr<Statement::Cached> *c = nullptr;
+            if (!replan) {
+                c = &t.statements[sql];
+                if (*c && (*c)->busy)
+                    c = nullptr;  // the same text is still being read further up
+            }
+            const PgValues v(values);
+            if (!c) {
+                // Unnamed: parsed and planned for these values, in the same round trip.
+                out.m_pg = pgChecked(t.pg, PQexecParams(t.pg, pgText(sql).constData(), v.count(), nullptr, v.values(), v.lengths(), v.formats(), 0));
+            } else {
+                if (!*c) {
+                    auto fresh = std::make_unique<Statement::Cached>();
+                    fresh->pgName = "varo_" + QByteArray::number(++t.pgNames);
+                    PQclear(pgChecked(t.pg, PQprepare(t.pg, fresh->pgName.constData(), pgText(sql).constData(), 0, nullptr)));
+                    *c = std::move(fresh);
+                }
+                out.m_pg = pgChecked(t.pg, PQexecPrepared(t.pg, (*c)->pgName.constData(), v.count(), v.values(), v.lengths(), v.formats(), 0));
+                (*c)->busy = true;
+                out.m_cached = c->get();
+            }
+        } catch (const DbError &) {
+            if (t.statements.count(sql) && !t.statements[sql])
+                t.statements.erase(sql);
+            // A lost connection is opened again by the next call.
+            if (PQstatus(t.pg) == CONNECTION_BAD)
+                t.db.close();
+            throw;
+        }
+        out.m_pgRows = PQntuples(out.m_pg);
         return out;
     }
+    if (!t.lite)
+        throw DbError(std::string("database: no engine handle: ") + t.db.driver()->handle().typeName());
     std::unique_ptr<Statement::Cached> &c = t.statements[sql];
     if (c && c->busy) {
         // The same text is still being read further up: a statement of its own.
-        if (t.lite) {
-            out.m_lite = litePrepare(t.lite, sql, false);
-            out.m_ownLite = true;
-            liteBind(t.lite, out.m_lite, values);
-        } else {
-            out.m_own = std::make_unique<QSqlQuery>(exec(db, sql, values));
-            out.m_query = out.m_own.get();
-        }
+        out.m_lite = litePrepare(t.lite, sql, false);
+        out.m_ownLite = true;
+        liteBind(t.lite, out.m_lite, values);
         return out;
     }
     if (!c) {
         auto fresh = std::make_unique<Statement::Cached>();
-        if (t.lite) {
-            fresh->lite = litePrepare(t.lite, sql, true);
-        } else {
-            fresh->query = QSqlQuery(db);
-            fresh->query.setForwardOnly(true);
-            if (!fresh->query.prepare(sql)) {
-                const std::string why = "sql: " + fresh->query.lastError().text().toStdString();
-                t.statements.erase(sql);
-                throw DbError(why);
-            }
-        }
+        fresh->lite = litePrepare(t.lite, sql, true);
         c = std::move(fresh);
     }
-    if (t.lite) {
-        liteBind(t.lite, c->lite, values);
-        out.m_lite = c->lite;
-    } else {
-        QSqlQuery &q = c->query;
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, bindable(values[i]));
-        if (!q.exec()) {
-            const std::string why = "sql: " + q.lastError().text().toStdString();
-            q.finish();
-            throw DbError(why);
-        }
-        out.m_query = &q;
-    }
+    liteBind(t.lite, c->lite, values);
+    out.m_lite = c->lite;
     c->busy = true;
     out.m_cached = c.get();
     return out;
 }
 
 Statement::Statement(Statement &&other) noexcept
-    : m_cached(std::exchange(other.m_cached, nullptr)), m_own(std::move(other.m_own)), m_query(std::exchange(other.m_query, nullptr)),
-      m_lite(std::exchange(other.m_lite, nullptr)), m_ownLite(std::exchange(other.m_ownLite, false))
+    : m_cached(std::exchange(other.m_cached, nullptr)), m_lite(std::exchange(other.m_lite, nullptr)),
+      m_ownLite(std::exchange(other.m_ownLite, false)), m_pg(std::exchange(other.m_pg, nullptr)),
+      m_pgRow(std::exchange(other.m_pgRow, -1)), m_pgRows(std::exchange(other.m_pgRows, 0))
 {
 }
 
@@ -379,17 +522,18 @@ Statement::~Statement()
             sqlite3_reset(m_lite);
             sqlite3_clear_bindings(m_lite);
         }
-    } else if (m_cached) {
-        m_cached->query.finish();
     }
+    PQclear(m_pg);
     if (m_cached)
         m_cached->busy = false;
 }
 
 bool Statement::next()
 {
+    if (m_pg)
+        return ++m_pgRow < m_pgRows;
     if (!m_lite)
-        return m_query && m_query->next();
+        return false;
     const int rc = sqlite3_step(m_lite);
     if (rc == SQLITE_ROW)
         return true;
@@ -400,31 +544,109 @@ bool Statement::next()
 
 bool Statement::isNull(int column) const
 {
-    return m_lite ? sqlite3_column_type(m_lite, column) == SQLITE_NULL : m_query->isNull(column);
+    return m_lite ? sqlite3_column_type(m_lite, column) == SQLITE_NULL : PQgetisnull(m_pg, m_pgRow, column);
 }
+
+// The text of a PostgreSQL value, or nullptr for NULL.
+const char *Statement::pgValue(int column) const
+{
+    return PQgetisnull(m_pg, m_pgRow, column) ? nullptr : PQgetvalue(m_pg, m_pgRow, column);
+}
+
+namespace {
+// PostgreSQL's text form of booleans.
+bool pgTruth(const char *p, bool *ok)
+{
+    *ok = (p[0] == 't' || p[0] == 'f') && p[1] == 0;
+    return p[0] == 't';
+}
+
+double pgReal(const char *p)
+{
+    bool truth;
+    const bool b = pgTruth(p, &truth);
+    if (truth)
+        return b ? 1 : 0;
+    double d = 0;
+    const char *end = p + std::strlen(p);
+    if (std::from_chars(p, end, d).ec != std::errc())
+        d = QByteArray(p).toDouble();  // NaN, Infinity
+    return d;
+}
+}  // namespace
 
 QString Statement::text(int column) const
 {
-    if (!m_lite)
-        return m_query->value(column).toString();
+    if (m_pg) {
+        const char *p = pgValue(column);
+        return p ? QString::fromUtf8(p, PQgetlength(m_pg, m_pgRow, column)) : QString();
+    }
     const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_lite, column));
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_lite, column)) : QString();
 }
 
+QByteArrayView Statement::utf8(int column) const
+{
+    if (m_pg) {
+        const char *p = pgValue(column);
+        return p ? QByteArrayView(p, PQgetlength(m_pg, m_pgRow, column)) : QByteArrayView();
+    }
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_lite, column));
+    return p ? QByteArrayView(p, sqlite3_column_bytes(m_lite, column)) : QByteArrayView();
+}
+
 double Statement::real(int column) const
 {
-    return m_lite ? sqlite3_column_double(m_lite, column) : m_query->value(column).toDouble();
+    if (m_lite)
+        return sqlite3_column_double(m_lite, column);
+    const char *p = pgValue(column);
+    return p ? pgReal(p) : 0;
 }
 
 qint64 Statement::integer(int column) const
 {
-    return m_lite ? sqlite3_column_int64(m_lite, column) : m_query->value(column).toLongLong();
+    if (m_lite)
+        return sqlite3_column_int64(m_lite, column);
+    const char *p = pgValue(column);
+    if (!p)
+        return 0;
+    qint64 n = 0;
+    const char *end = p + PQgetlength(m_pg, m_pgRow, column);
+    const auto r = std::from_chars(p, end, n);
+    if (r.ec == std::errc() && r.ptr == end)
+        return n;
+    return std::llround(pgReal(p));  // a fraction or a truth value
 }
 
 QVariant Statement::value(int column) const
 {
-    if (!m_lite)
-        return m_query->value(column);
+    if (m_pg) {
+        // Types by their fixed PostgreSQL identifiers.
+        QMetaType type;
+        switch (PQftype(m_pg, column)) {
+        case 16: type = QMetaType::fromType<bool>(); break;                // bool
+        case 20: case 21: case 23: case 26: type = QMetaType::fromType<qint64>(); break;  // int8, int2, int4, oid
+        case 700: case 701: case 1700: type = QMetaType::fromType<double>(); break;       // float4, float8, numeric
+        case 17: type = QMetaType::fromType<QByteArray>(); break;          // bytea
+        default: type = QMetaType::fromType<QString>();
+        }
+        const char *p = pgValue(column);
+        if (!p)
+            return QVariant(type);
+        switch (type.id()) {
+        case QMetaType::Bool: return p[0] == 't';
+        case QMetaType::LongLong: return integer(column);
+        case QMetaType::Double: return pgReal(p);
+        case QMetaType::QByteArray: {
+            size_t n = 0;
+            unsigned char *raw = PQunescapeBytea(reinterpret_cast<const unsigned char *>(p), &n);
+            QByteArray bytes(reinterpret_cast<const char *>(raw), qsizetype(n));
+            PQfreemem(raw);
+            return bytes;
+        }
+        default: return text(column);
+        }
+    }
     switch (sqlite3_column_type(m_lite, column)) {
     case SQLITE_INTEGER: return qint64(sqlite3_column_int64(m_lite, column));
     case SQLITE_FLOAT: return sqlite3_column_double(m_lite, column);
@@ -476,7 +698,10 @@ bool Database::isEmpty()
 QSqlQuery exec(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
     QSqlQuery q(db);
-    q.setForwardOnly(true);
+    // On PostgreSQL the driver reads a forward-only result row by row and
+    // keeps the connection busy until the last one; statements of our own run
+    // on the same connection, so there the whole result is taken at once.
+    q.setForwardOnly(db.driver()->dbmsType() != QSqlDriver::PostgreSQL);
     // Statements without values run unprepared: PostgreSQL cannot prepare DDL.
     if (values.isEmpty()) {
         if (!q.exec(sql))

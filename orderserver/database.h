@@ -14,6 +14,8 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_conn;
+struct pg_result;
 
 namespace varo::orderserver {
 
@@ -27,9 +29,10 @@ class Database;
 
 // A statement of the calling thread's connection, prepared once and kept
 // (see Database::statement), positioned before its first row. Values are read
-// by type straight from the row: on SQLite from the engine's own statement,
-// without a variant per cell. When the handle goes, the statement is reset
-// and ready for the next call.
+// by type straight from the row, without a variant per cell: on SQLite from
+// the engine's own statement, on PostgreSQL from the client library's result
+// of a statement prepared on the server. When the handle goes, the statement
+// is reset and ready for the next call.
 class Statement {
 public:
     Statement(Statement &&other) noexcept;
@@ -42,16 +45,24 @@ public:
     double real(int column) const;
     qint64 integer(int column) const;
     QVariant value(int column) const;
+    // The value's UTF-8 bytes, valid until the next row; a null view for NULL.
+    QByteArrayView utf8(int column) const;
+    // How many rows the statement has when that is known before reading
+    // them (PostgreSQL), -1 otherwise.
+    int rowsKnown() const { return m_pg ? m_pgRows : -1; }
 
 private:
     friend class Database;
     struct Cached;
     Statement() = default;
+    const char *pgValue(int column) const;
+
     Cached *m_cached = nullptr;            // kept for the next call, or
-    std::unique_ptr<QSqlQuery> m_own;      // a one-off query when the kept one is in use
-    QSqlQuery *m_query = nullptr;
     sqlite3_stmt *m_lite = nullptr;        // SQLite: the engine's statement
-    bool m_ownLite = false;
+    bool m_ownLite = false;                // a one-off when the kept one is in use
+    pg_result *m_pg = nullptr;             // PostgreSQL: the whole result
+    int m_pgRow = -1;
+    int m_pgRows = 0;
 };
 
 struct DbConfig {

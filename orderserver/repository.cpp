@@ -36,6 +36,7 @@ Table makeTable(std::initializer_list<Col> cols)
 {
     auto t = std::make_unique<DataSet>();
     QList<varo::FieldDef> defs;
+    defs.reserve(qsizetype(cols.size()));
     for (const Col &c : cols)
         defs.append({QString::fromLatin1(c.name), c.type, c.type == S ? 255 : 0});
     t->setFieldDefs(defs);
@@ -84,11 +85,16 @@ Table queryTable(QSqlDatabase db, std::initializer_list<Col> cols, const QString
 // value per column in column order: no per-cell variants on the way.
 class RowWriter {
 public:
-    explicit RowWriter(DataSet &t) : m_t(t), m_rows(t.recordCount())
+    // `expectedRows`: how many rows will come when known (-1: not known).
+    explicit RowWriter(DataSet &t, int expectedRows = -1) : m_t(t), m_rows(t.recordCount()), m_last(std::size_t(t.fieldCount()))
     {
+        // Most answers are short lists; growing 50 columns cell by cell costs
+        // more than the rows themselves.
+        const std::size_t rows = std::size_t(m_rows) + std::size_t(expectedRows >= 0 ? expectedRows : 16);
         for (int c = 0; c < t.fieldCount(); ++c) {
             m_cols.push_back(&t.field(c)->column());
             m_types.push_back(t.field(c)->dataType());
+            m_cols.back()->reserve(m_types.back(), rows);
         }
     }
     RowWriter &i(qint64 v)
@@ -109,8 +115,24 @@ public:
         m_cols[m_c++]->texts.push_back(std::move(v));
         return *this;
     }
+    // Column i of the statement's row as text (NULL as an empty text). A value
+    // equal to the one above it shares that row's string: codes, brands and
+    // account names repeat down a list.
+    RowWriter &s(const Statement &q, int i)
+    {
+        check(varo::isStringType(m_types[m_c]));
+        const QByteArrayView bytes = q.utf8(i);
+        Last &last = m_last[m_c];
+        if (!last.valid || bytes.size() != qsizetype(last.bytes.size()) || std::memcmp(bytes.data(), last.bytes.data(), std::size_t(bytes.size())) != 0) {
+            last.bytes.assign(bytes.data(), std::size_t(bytes.size()));
+            last.text = bytes.isNull() ? QString() : QString::fromUtf8(bytes);
+            last.valid = true;
+        }
+        m_cols[m_c++]->texts.push_back(last.text);
+        return *this;
+    }
     // A text that may be SQL NULL (outer joins).
-    RowWriter &s(const Statement &q, int i) { return q.isNull(i) ? null() : s(q.text(i)); }
+    RowWriter &sOrNull(const Statement &q, int i) { return q.isNull(i) ? null() : s(q, i); }
     RowWriter &null()
     {
         varo::Column &c = *m_cols[m_c];
@@ -148,6 +170,12 @@ private:
     std::vector<FieldType> m_types;
     int m_rows;
     std::size_t m_c = 0;
+    struct Last {
+        bool valid = false;
+        std::string bytes;
+        QString text;
+    };
+    std::vector<Last> m_last;  // per column
 };
 
 void finish(DataSet &t)
@@ -209,9 +237,9 @@ void addStockRow(RowWriter &w, const Statement &q, const Pricing &p)
     }
     const qint64 stokno = integer(0);
     const QString oem1 = str(5);
-    w.i(stokno).i(stokno).s(str(1)).s(str(2)).i(integer(3)).s(str(4)).s(oem1).s(str(6)).s(str(7)).s(str(8)).s(oem1);
+    w.i(stokno).i(stokno).s(q, 1).s(q, 2).i(integer(3)).s(q, 4).s(oem1).s(q, 6).s(q, 7).s(q, 8).s(oem1);
     for (int c = 9; c <= 19; ++c)  // URETICIKODU .. OZELKOD
-        w.s(str(c));
+        w.s(q, c);
     w.f(num(20)).i(std::lround(kdv)).f(num(22)).f(num(23)).f(liste).s(costText(maliyet, kur)).f(liste).f(liste)
         .i(integer(28)).i(kamp ? 1 : 0).f(indirim).f(net).f(round2(net * (1 + kdv / 100.0))).i(integer(30)).i(1);
     w.endRow();
@@ -274,11 +302,12 @@ void addLineRow(RowWriter &w, const Statement &q, int base, const LineValues &v)
     const double tarih = serialOf(v.tarih);
     const qint64 stokno = integer(0);
     const QString oem1 = str(2);
-    w.i(v.sec).f(tarih).i(v.sirano).i(v.siparisno).i(v.carino).f(tarih).i(0).i(stokno).s(v.barkod).s(str(1)).s(oem1)
+    w.i(v.sec).f(tarih).i(v.sirano).i(v.siparisno).i(v.carino).f(tarih).i(0).i(stokno).s(v.barkod).s(q, base + 1).s(oem1)
         .s(v.stokadi).f(v.miktar).f(v.fiyat).f(tutar).f(v.indirim).f(0.0).f(0.0).f(round2(tutar - net)).f(netBirim).f(v.kdv)
         .f(vergi).f(net).s(QStringLiteral("TL")).f(1.0).i(v.verenid).s(v.saat).i(v.teslimid).i(v.kargoid).s(v.aciklama)
-        .i(v.idno).i(v.verenid).s(q, base + 20).s(str(18)).s(str(19)).s(oem1).s(str(3)).s(str(4)).s(str(5)).s(str(6))
-        .s(str(7)).s(str(8)).i(stokno).s(str(9)).s(str(10)).s(str(11)).s(str(12)).s(str(13)).i(integer(14)).f(kalan)
+        .i(v.idno).i(v.verenid).sOrNull(q, base + 20).s(q, base + 18).s(q, base + 19).s(oem1).s(q, base + 3).s(q, base + 4)
+        .s(q, base + 5).s(q, base + 6).s(q, base + 7).s(q, base + 8).i(stokno).s(q, base + 9).s(q, base + 10).s(q, base + 11)
+        .s(q, base + 12).s(q, base + 13).i(integer(14)).f(kalan)
         .f(v.teslimedilen).f(num(16)).f(num(17)).f(num(15)).f(v.fiyat).i(v.sirano).s(v.teslim).s(v.kargo);
     w.endRow();
 }
@@ -433,7 +462,7 @@ static Table stockRows(Database &db, const Pricing &p, const QString &rest, cons
 {
     auto t = stockTable();
     Statement q = db.statement(QStringLiteral("SELECT %1 FROM stok s ").arg(QLatin1String(kStockColumns)) + rest, binds, replan);
-    RowWriter w(*t);
+    RowWriter w(*t, q.rowsKnown());
     while (q.next())
         addStockRow(w, q, p);
     w.commit();
@@ -598,7 +627,7 @@ Table Repository::basket(int carino)
                                       "LEFT JOIN kullanici u ON u.sirano = b.verenid WHERE b.carino = ? ORDER BY b.sirano")
                            .arg(QLatin1String(kLineColumns)),
                        {carino});
-    RowWriter w(*t);
+    RowWriter w(*t, q.rowsKnown());
     while (q.next()) {
         LineValues v;
         v.sec = int(q.integer(0));
@@ -770,7 +799,7 @@ static void fillOrderLines(Database &database, DataSet &t, const QString &where,
                            .arg(QLatin1String(kLineColumns), where,
                                 openOnly ? QStringLiteral("AND l.miktar > l.teslimedilen AND o.durum < 5") : QString()),
                        binds);
-    RowWriter w(t);
+    RowWriter w(t, q.rowsKnown());
     while (q.next()) {
         LineValues v;
         v.sirano = int(q.integer(0));

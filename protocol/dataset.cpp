@@ -346,6 +346,7 @@ void DataSet::setFieldDefs(const QList<FieldDef> &defs)
 {
     dropFields();
     m_rowCount = 0;
+    m_fields.reserve(std::size_t(defs.size()));
     for (const FieldDef &d : defs)
         m_fields.push_back(std::make_unique<Field>(this, int(m_fields.size()), d.name, d.type, d.size));
     m_row = 0;

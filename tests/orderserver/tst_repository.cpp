@@ -94,6 +94,80 @@ private slots:
         QCOMPARE(t->fieldByName("FINISHKOD")->asString(), QStringLiteral("BP1017"));
     }
 
+    // The kept statements read the engines' own results: every kind of value,
+    // question marks inside quotes left alone, a text still being read when
+    // it runs again, and values bound in whatever type the caller had at hand.
+    void keptStatementsReadEveryKind()
+    {
+        const QString sql = QStringLiteral(
+            "SELECT c.carino, c.carikod, c.iskonto, NULL, 'a?b', c.cariadi FROM cari c "
+            "WHERE c.carino = ? AND c.carikod <> '?' AND c.carino = ? ORDER BY c.carino");
+        for (const QVariant &key : {QVariant(1), QVariant(1.0), QVariant(qint64(1))}) {
+            Statement q = m_db->statement(sql, {key, QStringLiteral("1")});
+            QVERIFY(q.next());
+            QCOMPARE(q.integer(0), 1);
+            QCOMPARE(q.value(0).toInt(), 1);
+            QVERIFY(!q.text(1).isEmpty());
+            QCOMPARE(q.value(2).typeId(), QMetaType::Double);
+            QVERIFY(q.isNull(3));
+            QVERIFY(q.text(3).isNull());
+            QVERIFY(q.utf8(3).isNull());
+            QCOMPARE(q.text(4), QStringLiteral("a?b"));
+            QCOMPARE(QString::fromUtf8(q.utf8(5)), q.text(5));
+            // The same text again while this one is open.
+            Statement inner = m_db->statement(sql, {2, 2});
+            QVERIFY(inner.next());
+            QCOMPARE(inner.integer(0), 2);
+            QVERIFY(!inner.next());
+            QVERIFY(!q.next());
+        }
+        // Truth values reach integer columns; a Turkish text comes back whole.
+        Statement active = m_db->statement(QStringLiteral("SELECT COUNT(*) FROM kullanici WHERE aktif = ?"), {true});
+        QVERIFY(active.next());
+        QVERIFY(active.integer(0) > 0);
+        Statement turkish = m_db->statement(QStringLiteral("SELECT ?"), {QStringLiteral("ĞÜŞİÖÇ ığüşöç")});
+        QVERIFY(turkish.next());
+        QCOMPARE(turkish.text(0), QStringLiteral("ĞÜŞİÖÇ ığüşöç"));
+        // A statement the database refuses is an error, and the next one works.
+        QVERIFY_THROWS_EXCEPTION(DbError, m_db->statement(QStringLiteral("SELECT nosuchcolumn FROM cari WHERE carino = ?"), {1}));
+        Statement after = m_db->statement(sql, {1, 1});
+        QVERIFY(after.next());
+    }
+
+    // A worker whose PostgreSQL connection was cut fails that call and
+    // connects again for the next one, with its statements prepared anew,
+    // instead of failing every call after.
+    void lostConnectionReconnects()
+    {
+        if (!m_db->isPostgres())
+            QSKIP("PostgreSQL only");
+        const Session s = sessionFor(QStringLiteral("BAYI"));
+        QVERIFY(m_repo->searchStock(QStringLiteral("FREN"), s)->recordCount() > 0);
+        qint64 pid = 0;
+        {
+            Statement q = m_db->statement(QStringLiteral("SELECT pg_backend_pid() WHERE 1 = ?"), {1});
+            QVERIFY(q.next());
+            pid = q.integer(0);
+        }
+        {
+            Database other(m_db->config());
+            Statement kill = other.statement(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+            QVERIFY(kill.next());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                try {
+                    Statement q = m_db->statement(QStringLiteral("SELECT pg_backend_pid() WHERE 1 = ?"), {1});
+                    return q.next() && q.integer(0) != pid;
+                } catch (const DbError &) {
+                    return false;  // the call that finds the connection gone
+                }
+            }(),
+            5000);
+        QVERIFY(m_repo->searchStock(QStringLiteral("FREN"), s)->recordCount() > 0);
+        QVERIFY(m_repo->basket(s.CARINO)->recordCount() >= 0);
+    }
+
     void stockSearchRowsAndPrices()
     {
         const Session s = sessionFor(QStringLiteral("BAYI"));

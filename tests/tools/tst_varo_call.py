@@ -90,7 +90,9 @@ class VaroCall(unittest.TestCase):
                 self.assertEqual(a["result"]["size"], len(data))
                 self.assertTrue(data.startswith(magic))
                 rc, out, err = self.call("--stream-out", "-", method, *args)
-                self.assertEqual((rc, out), (0, data), err)
+                # a document made in the next second differs in its creation date only
+                same = lambda b: re.sub(rb"D:\d{14}", b"D:", b)
+                self.assertEqual((rc, same(out)), (0, same(data)), err)
 
     def test_failures(self):
         # arguments -> exit code, words the message must hold
