@@ -499,6 +499,7 @@ void encodeColumns(Writer &w, const DataSet &table, int from, int to)
 // of its own, until the two meet. The helper's buffers are then copied into
 // place behind the caller's columns, half by each thread.
 constexpr qsizetype kParallelCells = 200000;
+std::atomic<bool> g_encodeHelperFirst{false};
 
 // Rough size of a column's values, from two runs of rows.
 qsizetype estimatedSize(const Field &f, std::size_t rows)
@@ -524,7 +525,7 @@ struct ParallelEncode {
     bool finished = false;  // the caller wants no more help; late helpers do nothing
     bool helping = false;   // the helper is inside run()
     bool encoded = false;   // the helper has no more columns to write
-    std::vector<QByteArray> parts;  // the helper's columns, each with its leading comma
+    std::vector<QByteArray> parts;  // the helper's columns, each with its leading comma but the first
     std::exception_ptr error;
     // Copying: the helper's share, handed over by the caller.
     struct Piece {
@@ -559,7 +560,10 @@ struct ParallelEncode {
                 QByteArray &b = parts[std::size_t(c)];
                 b.reserve(estimatedSize(*table->field(c), rows));
                 Writer w(b);
-                w.lit(",[");
+                // The first column too when the caller was slow to start.
+                if (c)
+                    w.put(',');
+                w.put('[');
                 encodeValues(w, *table->field(c), 0, rows);
                 w.put(']');
             }
@@ -618,7 +622,11 @@ void encodeTable(const DataSet &table, QByteArray &out)
     job->rows = std::size_t(table.recordCount());
     job->back = nc - 1;
     job->parts.resize(std::size_t(nc));
-    pool->tryStart([job] { job->run(); });
+    const bool helped = pool->tryStart([job] { job->run(); });
+    if (helped && g_encodeHelperFirst.load(std::memory_order_relaxed)) {
+        std::unique_lock<std::mutex> l(job->m);
+        job->cv.wait(l, [&] { return job->encoded; });
+    }
 
     // Whatever happens here, the helper must be out of the table and the
     // output before this returns.
@@ -688,6 +696,11 @@ void encodeTable(const DataSet &table, QByteArray &out)
         job->cv.wait(l, [&] { return !job->helping; });
     }
     out.append("]}");
+}
+
+void setEncodeHelperFirstForTesting(bool on)
+{
+    g_encodeHelperFirst = on;
 }
 
 QByteArray encodeTable(const DataSet &table)

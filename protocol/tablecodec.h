@@ -30,6 +30,9 @@ struct TableFormatError : std::runtime_error {
 // Appends the wire form of `table` to `out`.
 void encodeTable(const DataSet &table, QByteArray &out);
 QByteArray encodeTable(const DataSet &table);
+// Tests: a large table's helper thread writes every column before the caller
+// takes one, the order a busy machine may give.
+void setEncodeHelperFirstForTesting(bool on);
 
 // Replaces the structure and rows of `into` with the table in `json`. Also
 // reads the older row form {"columns":[...],"rows":[[row 0], ...]} and type

@@ -426,6 +426,11 @@ void tst_TableCodec::largeTablesComeBackWhole()
         const QByteArray alone = encodeTable(t);
         pool->setMaxThreadCount(threads);
         QVERIFY(alone == json);
+        // Also when the helper thread gets to every column first.
+        setEncodeHelperFirstForTesting(true);
+        const QByteArray helperOnly = encodeTable(t);
+        setEncodeHelperFirstForTesting(false);
+        QVERIFY(helperOnly == json);
     }
     DataSet back;
     decodeTable(json, back);
