@@ -1,5 +1,7 @@
 #include "orderserver/repository.h"
 
+#include "protocol/textmaker.h"
+
 #include "orderserver/database.h"
 #include "orderserver/seed.h"
 #include "orderserver/stocktext.h"
@@ -125,7 +127,7 @@ public:
         Last &last = m_last[m_c];
         if (!last.valid || bytes.size() != qsizetype(last.bytes.size()) || std::memcmp(bytes.data(), last.bytes.data(), std::size_t(bytes.size())) != 0) {
             last.bytes.assign(bytes.data(), std::size_t(bytes.size()));
-            last.text = bytes.isNull() ? QString() : QString::fromUtf8(bytes);
+            last.text = bytes.isNull() ? QString() : m_texts.make(bytes.data(), bytes.size(), false);
             last.valid = true;
         }
         m_cols[m_c++]->texts.push_back(last.text);
@@ -176,6 +178,7 @@ private:
         QString text;
     };
     std::vector<Last> m_last;  // per column
+    varo::TextMaker m_texts;   // the table's texts packed into shared blocks
 };
 
 void finish(DataSet &t)

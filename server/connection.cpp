@@ -70,9 +70,13 @@ bool Connection::appendHandshake(QByteArray &out)
 {
     if (m_handshakeSent)
         return false;
+    // Written directly: a fresh connection per call makes this part of every call.
     const qsizetype start = beginFrame(out);
-    appendJson(out, QJsonObject{{QStringLiteral("version"), kProtocolVersion}, {QStringLiteral("context"), DatasnapContext},
-                                {QStringLiteral("tableFrames"), true}});
+    out.append("{\"version\":");
+    out.append(QByteArray::number(kProtocolVersion));
+    out.append(",\"context\":");
+    appendJsonString(out, DatasnapContext);
+    out.append(",\"tableFrames\":true}");
     finishFrame(out, start);
     m_handshakeSent = true;
     return true;
