@@ -133,7 +133,9 @@ int main(int argc, char **argv)
         args << (k == 0 ? QStringList{"--db", file} : QStringList{"--postgres", pg});
         if (qEnvironmentVariableIsSet("VARO_BENCH_WORKERS"))  // to try other pool sizes
             args << QStringLiteral("--workers") << qEnvironmentVariable("VARO_BENCH_WORKERS");
-        server.start(QStringLiteral(VARO_ORDERSERVER_BIN), args);
+        // Another build of the server, to compare two side by side.
+        const QString bin = qEnvironmentVariable("VARO_BENCH_SERVER_BIN", QStringLiteral(VARO_ORDERSERVER_BIN));
+        server.start(bin, args);
         server.waitForStarted();
         QByteArray text;
         const QRegularExpression re(QStringLiteral("methods on port (\\d+)"));
