@@ -5,7 +5,6 @@
 
 #include <QDeadlineTimer>
 #include <QJsonDocument>
-#include <QThread>
 #include <QThreadPool>
 #include <QtEndian>
 
@@ -115,18 +114,13 @@ class Channel {
 public:
     enum class Status { Ok, Closed, Failed };
 
-    // `owned`: the channel closes the descriptor when done.
-    explicit Channel(int fd, bool owned = true) : m_fd(fd), m_owned(owned)
+    explicit Channel(int fd) : m_fd(fd)
     {
         const int on = 1;
         ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
     }
-    ~Channel()
-    {
-        if (m_owned)
-            ::close(m_fd);
-    }
+    ~Channel() { ::close(m_fd); }
     Channel(const Channel &) = delete;
     Channel &operator=(const Channel &) = delete;
 
@@ -269,7 +263,6 @@ private:
     }
 
     int m_fd;
-    bool m_owned;
     QByteArray m_in;
     qsizetype m_pos = 0;
     QByteArray m_out;
@@ -298,9 +291,9 @@ std::optional<QJsonObject> parseRequest(const QByteArray &body, QString *error)
     return doc.object();
 }
 
-void serveConnection(int fd, const MethodServer::AnswerHandler &handler, qint64 maxFrame, int idleMs, bool ownsFd = true)
+void serveConnection(int fd, const MethodServer::AnswerHandler &handler, qint64 maxFrame, int idleMs)
 {
-    Channel ch(fd, ownsFd);
+    Channel ch(fd);
     QString error;
     // Handshake first: anything else closes the connection.
     std::optional<QJsonObject> hello;
@@ -377,81 +370,6 @@ void serveConnection(int fd, const MethodServer::AnswerHandler &handler, qint64 
 }
 
 }  // namespace
-
-MethodServer::~MethodServer()
-{
-    close();
-}
-
-bool MethodServer::listen(const QHostAddress &address, quint16 port)
-{
-    // Connections wait here while every worker is busy.
-    setListenBacklogSize(1024);
-    if (!QTcpServer::listen(address, port))
-        return false;
-    // The workers take the connections; the listener's own notifier stays off.
-    pauseAccepting();
-    const int fd = int(socketDescriptor());
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    m_stopping = false;
-    const int workers = std::max(1, m_pool ? m_pool->maxThreadCount() : QThread::idealThreadCount());
-    for (int i = 0; i < workers; ++i)
-        m_workers.emplace_back([this, fd] { acceptLoop(fd); });
-    return true;
-}
-
-void MethodServer::acceptLoop(int listenFd)
-{
-    while (!m_stopping.load()) {
-        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN)
-                continue;
-            if (m_stopping.load())
-                return;
-            // Out of descriptors or memory for a moment: try again shortly
-            // rather than spin or give up serving.
-            ::usleep(10000);
-            continue;
-        }
-        {
-            std::lock_guard<std::mutex> l(m_openMutex);
-            m_open.insert(fd);
-            if (m_stopping.load())
-                ::shutdown(fd, SHUT_RD);
-        }
-        try {
-            serveConnection(fd, *m_handler, m_maxFrame.load(), m_idleTimeoutMs.load(), false);
-        } catch (...) {
-            // The connection is dropped; the worker goes on.
-        }
-        // Out of the set before the number can be reused by another descriptor.
-        {
-            std::lock_guard<std::mutex> l(m_openMutex);
-            m_open.erase(fd);
-        }
-        ::close(fd);
-    }
-}
-
-void MethodServer::close()
-{
-    if (!m_workers.empty()) {
-        m_stopping = true;
-        // Wakes the workers waiting in accept(), and those waiting for a
-        // connection's next request.
-        ::shutdown(int(socketDescriptor()), SHUT_RDWR);
-        {
-            std::lock_guard<std::mutex> l(m_openMutex);
-            for (const int fd : m_open)
-                ::shutdown(fd, SHUT_RD);
-        }
-        for (std::thread &t : m_workers)
-            t.join();
-        m_workers.clear();
-    }
-    QTcpServer::close();
-}
 
 void MethodServer::incomingConnection(qintptr socketDescriptor)
 {

@@ -7,13 +7,8 @@
 #include <QJsonObject>
 #include <QTcpServer>
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <set>
-#include <thread>
-#include <vector>
 
 class QThreadPool;
 
@@ -28,12 +23,9 @@ struct MethodAnswer {
 };
 
 // Serves the method protocol: handshake, prepare, execute (see
-// docs/protocol.md). As many workers as the given pool may run threads each
-// take a connection straight from the listening socket and serve it with
-// blocking reads bounded by a timeout, so a slow or silent peer holds one
-// worker for at most that long and never the others. Taking the connection
-// on the worker itself spares every call a hand-over from the listener's
-// thread; connections beyond the workers wait in the listen queue.
+// docs/protocol.md). Each connection is handled on a worker of the given pool
+// with blocking reads bounded by a timeout, so a slow or silent peer holds one
+// worker for at most that long and never the listener.
 //
 // Requests of one connection are answered strictly in order; answers to
 // requests that arrived together leave in one write, so a client may send its
@@ -51,32 +43,18 @@ public:
 
     MethodServer(Handler handler, QThreadPool *pool, QObject *parent = nullptr);
     MethodServer(AnswerHandler handler, QThreadPool *pool, QObject *parent = nullptr);
-    ~MethodServer() override;
 
     void setMaxFrame(qint64 bytes) { m_maxFrame = bytes; }
     void setIdleTimeout(int ms) { m_idleTimeoutMs = ms; }
-
-    // Starts listening and the workers.
-    bool listen(const QHostAddress &address = QHostAddress::Any, quint16 port = 0);
-    // Stops taking connections and lets the workers go: calls in progress
-    // are answered, connections waiting for their next request are closed.
-    // Returns once every worker has finished.
-    void close();
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
 private:
-    void acceptLoop(int listenFd);
-
     std::shared_ptr<const AnswerHandler> m_handler;
     QThreadPool *m_pool;
-    std::atomic<qint64> m_maxFrame;
-    std::atomic<int> m_idleTimeoutMs{30000};
-    std::atomic<bool> m_stopping{false};
-    std::vector<std::thread> m_workers;
-    std::mutex m_openMutex;
-    std::set<int> m_open;  // connections being served, to end their waits on close()
+    qint64 m_maxFrame;
+    int m_idleTimeoutMs = 30000;
 };
 
 // Turns a handler's answer into the positional values of an execute reply:
