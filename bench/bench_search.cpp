@@ -7,6 +7,7 @@
 #include "orderserver/repository.h"
 #include "orderserver/seed.h"
 #include "orderserver/stocktext.h"
+#include "protocol/tablecodec.h"
 #include "protocol/transferobjects.h"
 #include "server/connection.h"
 #include "server/servermethods1client.h"
@@ -112,7 +113,10 @@ void BM_Client(benchmark::State &state, bool pg)
         g_server[k] = new QProcess;
         QStringList args{"serve", "--port", "0", "--http-port", "0"};
         args << (pg ? QStringList{"--postgres", f.db->config().postgresUrl} : QStringList{"--db", f.db->config().sqliteFile});
-        g_server[k]->start(QStringLiteral(VARO_ORDERSERVER_BIN), args);
+        if (qEnvironmentVariableIsSet("VARO_BENCH_WORKERS"))  // to try other pool sizes
+            args << QStringLiteral("--workers") << qEnvironmentVariable("VARO_BENCH_WORKERS");
+        // Another build of the server, to compare two side by side.
+        g_server[k]->start(qEnvironmentVariable("VARO_BENCH_SERVER_BIN", QStringLiteral(VARO_ORDERSERVER_BIN)), args);
         g_server[k]->waitForStarted();
         QByteArray text;
         const QRegularExpression re(QStringLiteral("methods on port (\\d+)"));
@@ -139,6 +143,27 @@ void BM_Query(benchmark::State &state, bool pg)
 {
     Fixture &f = fixture(pg);
     timed(state, [&](const QString &text) { return size_t(f.repo->searchStock(text, f.session)->recordCount()); });
+}
+
+// The table of a search on both ends of the wire: written by the server,
+// read into the client's data set (the results of the ten texts, in turn).
+void BM_Codec(benchmark::State &state, bool decode)
+{
+    Fixture &f = fixture(false);
+    std::vector<QByteArray> wire;
+    for (const char *text : kTexts)
+        wire.push_back(varo::encodeTable(*f.repo->searchStock(QString::fromUtf8(text), f.session)));
+    size_t i = 0;
+    timed(state, [&](const QString &) {
+        const QByteArray &json = wire[i++ % wire.size()];
+        varo::DataSet t;
+        varo::decodeTable(json, t);
+        if (decode)
+            return size_t(t.recordCount());
+        const QByteArray again = varo::encodeTable(t);
+        benchmark::DoNotOptimize(again.data());
+        return size_t(t.recordCount());
+    });
 }
 
 void BM_PlainLike(benchmark::State &state, bool pg)
@@ -172,6 +197,9 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("StokAraVaro/method/sqlite", BM_Method, false)->Unit(benchmark::kMillisecond)->Iterations(200);
     benchmark::RegisterBenchmark("StokAraVaro/query/sqlite", BM_Query, false)->Unit(benchmark::kMillisecond)->Iterations(200);
     benchmark::RegisterBenchmark("StokAraVaro/plain-like/sqlite", BM_PlainLike, false)->Unit(benchmark::kMillisecond)->Iterations(20);
+    // The second includes the first: encoding is the difference.
+    benchmark::RegisterBenchmark("StokAraVaro/table-decode", BM_Codec, true)->Unit(benchmark::kMillisecond)->Iterations(500);
+    benchmark::RegisterBenchmark("StokAraVaro/table-decode+encode", BM_Codec, false)->Unit(benchmark::kMillisecond)->Iterations(500);
     if (qEnvironmentVariableIsSet("VARO_BENCH_POSTGRES")) {
         benchmark::RegisterBenchmark("StokAraVaro/client/postgres", BM_Client, true)->Unit(benchmark::kMillisecond)->Iterations(200);
         benchmark::RegisterBenchmark("StokAraVaro/method/postgres", BM_Method, true)->Unit(benchmark::kMillisecond)->Iterations(200);

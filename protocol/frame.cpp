@@ -1,4 +1,5 @@
 #include "frame.h"
+#include "wiresocket.h"
 
 #include <QAbstractSocket>
 #include <QDeadlineTimer>
@@ -157,14 +158,18 @@ bool readExactly(QAbstractSocket &s, char *dst, qint64 n, QDeadlineTimer deadlin
 
 }  // namespace
 
-std::optional<QByteArray> readFrameBytes(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+namespace {
+
+// One frame's body through `read(dst, n, deadline, error)`.
+template <class ReadExactly>
+std::optional<QByteArray> readFrameWith(ReadExactly read, int timeoutMs, qint64 maxFrame, QString *error)
 {
     QString dummy;
     if (!error)
         error = &dummy;
     const QDeadlineTimer deadline(timeoutMs);
     char head[4];
-    if (!readExactly(socket, head, 4, deadline, error))
+    if (!read(head, 4, deadline, error))
         return std::nullopt;
     const quint32 len = qFromBigEndian<quint32>(head);
     if (qint64(len) > maxFrame) {
@@ -172,26 +177,47 @@ std::optional<QByteArray> readFrameBytes(QAbstractSocket &socket, int timeoutMs,
         return std::nullopt;
     }
     QByteArray body(qsizetype(len), Qt::Uninitialized);
-    if (!readExactly(socket, body.data(), len, deadline, error))
+    if (!read(body.data(), len, deadline, error))
         return std::nullopt;
     return body;
 }
 
-std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+std::optional<QJsonObject> frameObject(const std::optional<QByteArray> &body, QString *error)
 {
-    QString dummy;
-    if (!error)
-        error = &dummy;
-    const std::optional<QByteArray> body = readFrameBytes(socket, timeoutMs, maxFrame, error);
     if (!body)
         return std::nullopt;
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(*body, &pe);
     if (pe.error != QJsonParseError::NoError || !doc.isObject()) {
-        *error = QStringLiteral("Geçersiz çerçeve: %1").arg(pe.errorString());
+        if (error)
+            *error = QStringLiteral("Geçersiz çerçeve: %1").arg(pe.errorString());
         return std::nullopt;
     }
     return doc.object();
+}
+
+}  // namespace
+
+std::optional<QByteArray> readFrameBytes(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+{
+    return readFrameWith([&](char *dst, qint64 n, QDeadlineTimer d, QString *e) { return readExactly(socket, dst, n, d, e); },
+                         timeoutMs, maxFrame, error);
+}
+
+std::optional<QByteArray> readFrameBytes(WireSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+{
+    return readFrameWith([&](char *dst, qint64 n, QDeadlineTimer d, QString *e) { return socket.readExactly(dst, n, d, e); },
+                         timeoutMs, maxFrame, error);
+}
+
+std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+{
+    return frameObject(readFrameBytes(socket, timeoutMs, maxFrame, error), error);
+}
+
+std::optional<QJsonObject> readFrame(WireSocket &socket, int timeoutMs, qint64 maxFrame, QString *error)
+{
+    return frameObject(readFrameBytes(socket, timeoutMs, maxFrame, error), error);
 }
 
 bool writeFrame(QAbstractSocket &socket, const QJsonObject &message, int timeoutMs, QString *error)
@@ -236,6 +262,12 @@ bool writeBytes(QAbstractSocket &socket, QByteArrayView bytes, int timeoutMs, QS
         }
     }
     return true;
+}
+
+bool writeBytes(WireSocket &socket, QByteArrayView bytes, int timeoutMs, QString *error)
+{
+    QString dummy;
+    return socket.writeAll(bytes.data(), bytes.size(), QDeadlineTimer(timeoutMs), error ? error : &dummy);
 }
 
 }  // namespace varo

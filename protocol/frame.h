@@ -12,6 +12,8 @@ class QAbstractSocket;
 
 namespace varo {
 
+class WireSocket;
+
 // A frame is a 4-byte big-endian length followed by that many bytes of UTF-8
 // JSON holding one object. Both ends refuse frames above the limit before
 // reading them, so a hostile length cannot make either side allocate it.
@@ -36,14 +38,17 @@ void finishFrame(QByteArray &out, qsizetype start);
 // Blocking read of one frame with a deadline. On failure returns nothing and
 // says why in `error`.
 std::optional<QJsonObject> readFrame(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
+std::optional<QJsonObject> readFrame(WireSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
 bool writeFrame(QAbstractSocket &socket, const QJsonObject &message, int timeoutMs, QString *error);
 
 // The same for a frame whose body is not parsed into a document: execute
 // replies (whose tables are decoded straight into data sets) and the binary
 // attachments that carry byte streams.
 std::optional<QByteArray> readFrameBytes(QAbstractSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
+std::optional<QByteArray> readFrameBytes(WireSocket &socket, int timeoutMs, qint64 maxFrame, QString *error);
 bool writeFrameBytes(QAbstractSocket &socket, QByteArrayView body, int timeoutMs, QString *error);
 // Already framed bytes (several frames sent together), written in full.
 bool writeBytes(QAbstractSocket &socket, QByteArrayView bytes, int timeoutMs, QString *error);
+bool writeBytes(WireSocket &socket, QByteArrayView bytes, int timeoutMs, QString *error);
 
 }  // namespace varo

@@ -1,9 +1,9 @@
 #include "connection.h"
 
 #include "protocol/frame.h"
+#include "protocol/wiresocket.h"
 
 #include <QJsonObject>
-#include <QTcpSocket>
 #include <QThread>
 
 #include <atomic>
@@ -45,19 +45,14 @@ void Connection::Open()
     if (Connected())
         return;
     Close();
-    auto s = std::make_unique<QTcpSocket>();
+    auto s = std::make_unique<WireSocket>();
     bool ok = false;
     const quint16 port = quint16(Port.toUInt(&ok));
     if (!ok || port == 0)
         throw ConnectionError("Geçersiz port: " + Port.toStdString());
-    s->connectToHost(HostName, port);
-    if (!s->waitForConnected(connectTimeoutMs))
-        throw ConnectionError(s->errorString().toStdString());
-    // Requests are small and each waits for its answer: never hold one back.
-    s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    // Room for a large table at once: a fresh connection's window would make
-    // the server send it in small turns, each waiting for this side to read.
-    s->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
+    QString error;
+    if (!s->connectTo(HostName, port, connectTimeoutMs, &error))
+        throw ConnectionError(error.toStdString());
     m_socket = std::move(s);
     static std::atomic<quint64> generations{0};
     m_generation = ++generations;
@@ -99,15 +94,12 @@ void Connection::readHandshakeAnswer()
 
 void Connection::Close()
 {
-    if (m_socket) {
-        m_socket->abort();
-        m_socket.reset();
-    }
+    m_socket.reset();
 }
 
 bool Connection::Connected() const
 {
-    return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+    return m_socket && m_socket->isOpen();
 }
 
 std::unique_ptr<Connection> Connection::CloneConnection() const

@@ -8,9 +8,9 @@
 #include <memory>
 #include <stdexcept>
 
-class QTcpSocket;
-
 namespace varo {
+
+class WireSocket;
 
 // Raised when a connection cannot be opened or a call fails on the way.
 struct ConnectionError : std::runtime_error {
@@ -51,7 +51,7 @@ public:
     // A new, closed connection with the same parameters as this one now.
     std::unique_ptr<Connection> CloneConnection() const;
 
-    QTcpSocket *socket() const { return m_socket.get(); }
+    WireSocket *socket() const { return m_socket.get(); }
 
     // For the method client. Every open starts a new generation: command
     // handles prepared on an earlier one are void. The server numbers the
@@ -74,7 +74,7 @@ public:
     static QString portalPort();
 
 private:
-    std::unique_ptr<QTcpSocket> m_socket;
+    std::unique_ptr<WireSocket> m_socket;
     quint64 m_generation = 0;
     int m_nextHandle = 0;
     bool m_handshakeSent = false;

@@ -5,7 +5,7 @@
 #include "protocol/tablecodec.h"
 
 #include <QJsonObject>
-#include <QTcpSocket>
+#include "protocol/wiresocket.h"
 
 namespace varo {
 
@@ -33,7 +33,7 @@ QJsonValue MethodClientBase::Reply::value(int position) const
 
 MethodClientBase::Reply MethodClientBase::call(int slot, const QString &method, const QJsonArray &inputs)
 {
-    QTcpSocket *s = m_connection.socket();
+    WireSocket *s = m_connection.socket();
     if (!s || !m_connection.Connected())
         throw ConnectionError("Bağlantı açık değil");
     const int timeout = m_connection.timeoutMs;

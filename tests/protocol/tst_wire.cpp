@@ -1,4 +1,5 @@
 #include "protocol/frame.h"
+#include "protocol/wiresocket.h"
 #include "protocol/methodserver.h"
 #include "protocol/tablejson.h"
 #include "server/servermethods1client.h"
@@ -135,6 +136,8 @@ private slots:
     void unknownMethodClosesConnection();
     void jsonAsQtWritesIt_data();
     void jsonAsQtWritesIt();
+    void opensByNameOrAddress_data();
+    void opensByNameOrAddress();
     void baglantiKurGivesUpAfterElevenAttempts();
     void baglantiKurSucceedsWhenListenerStartsLate();
 
@@ -366,7 +369,7 @@ void tst_Wire::serverErrorReachesClient()
 void tst_Wire::preparedOncePerClient()
 {
     auto c = open();
-    QTcpSocket *sock = c->socket();
+    WireSocket *sock = c->socket();
     TServerMethods1Client client(*c);
     client.EchoString(QStringLiteral("a"));
     const qint64 afterFirst = sock->bytesAvailable();  // nothing pending between calls
@@ -434,6 +437,8 @@ void tst_Wire::tableResults_data()
     QTest::newRow("no rows, as a frame") << true << true << 0;
     QTest::newRow("no rows, inside the reply") << true << false << 0;
     QTest::newRow("no table at all") << true << true << -1;
+    // Larger than the client reads ahead: the rest goes straight into the frame.
+    QTest::newRow("many rows, as a frame") << true << true << 20000;
 }
 
 void tst_Wire::tableResults()
@@ -539,6 +544,46 @@ void tst_Wire::jsonAsQtWritesIt()
     QByteArray mine;
     appendJson(mine, QJsonArray{value});
     QCOMPARE(mine, QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact));
+}
+
+void tst_Wire::opensByNameOrAddress_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<QString>("error");  // words of the failure; empty: the call works
+    QTest::newRow("address") << QStringLiteral("127.0.0.1") << true << QString();
+    QTest::newRow("name") << QStringLiteral("localhost") << true << QString();
+    QTest::newRow("nothing listening") << QStringLiteral("127.0.0.1") << false << QStringLiteral("refused");
+    QTest::newRow("unknown name") << QStringLiteral("no-such-host.invalid") << true << QStringLiteral("Sunucu bulunamadı");
+}
+
+void tst_Wire::opensByNameOrAddress()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, listening);
+    QFETCH(QString, error);
+    quint16 port = m_server->serverPort();
+    if (!listening) {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    Connection c;
+    c.HostName = host;
+    c.Port = QString::number(port);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        c.Open();
+        TServerMethods1Client client(c);
+        QCOMPARE(client.EchoString(QStringLiteral("merhaba")), QStringLiteral("merhaba"));
+        QVERIFY2(error.isEmpty(), "the call should have failed");
+    } catch (const ConnectionError &e) {
+        QVERIFY2(!error.isEmpty(), e.what());
+        QVERIFY2(QString::fromUtf8(e.what()).contains(error), e.what());
+        QVERIFY(!c.Connected());
+    }
+    QVERIFY(clock.elapsed() < 3000);
 }
 
 void tst_Wire::baglantiKurGivesUpAfterElevenAttempts()
