@@ -65,6 +65,10 @@ void appendExecuteReply(QByteArray &out, const MethodInfo &m, MethodAnswer &answ
     // Every table result goes as an attachment once asked, also one a
     // handler gave as JSON; only a missing table stays an inline null.
     const bool tableAttached = form != TableForm::Inline && m.result == u"R" && (table || !(result.isNull() || result.isUndefined()));
+    // Room for the table up front: growing the reply step by step would copy
+    // what was written so far each time.
+    if (table)
+        out.reserve(out.size() + qsizetype(answer.table->recordCount()) * answer.table->fieldCount() * 12 + 4096);
     const qsizetype start = beginFrame(out);
     out.append("{\"values\":[", 11);
     for (const MethodParam &p : m.params) {
