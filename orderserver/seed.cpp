@@ -308,6 +308,10 @@ void seedDatabase(Database &database, const SeedOptions &o)
         }
     }
     tx.commit();
+    // Statistics for the planner now rather than whenever autovacuum gets to
+    // them: until then a freshly seeded large catalogue searched twice as slowly.
+    if (database.isPostgres())
+        exec(db, QStringLiteral("VACUUM ANALYZE"));
 }
 
 }  // namespace varo::orderserver
