@@ -20,8 +20,8 @@ enum class SummaryKind : quint8 {
 struct SummaryItem {
     QString column;
     SummaryKind kind = SummaryKind::Count;
-    QString field;   // field summed; the column's field when empty
-    QString format;  // number picture; the field's display format when empty
+    QString field{};   // field summed; the column's field when empty
+    QString format{};  // number picture; the field's display format when empty
 };
 
 // The footer figures of a grid, computed over the rows in view (filters
