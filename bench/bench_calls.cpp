@@ -157,10 +157,10 @@ int main(int argc, char **argv)
     g_echoPort = ntohs(a.sin_port);
     std::thread echo(echoServer, fd);
 
-    benchmark::RegisterBenchmark("SepetVer20/16-callers/client/sqlite", BM_SepetVer, 0)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SepetVer20/16-callers/client/sqlite", BM_SepetVer, 0)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
     if (!pg.isEmpty())
-        benchmark::RegisterBenchmark("SepetVer20/16-callers/client/postgres", BM_SepetVer, 1)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("BareTcpEcho/16-callers", BM_BareEcho)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("SepetVer20/16-callers/client/postgres", BM_SepetVer, 1)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BareTcpEcho/16-callers", BM_BareEcho)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -193,17 +193,17 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    benchmark::RegisterBenchmark("StokAraVaro/client/sqlite", BM_Client, false)->Unit(benchmark::kMillisecond)->Iterations(200);
-    benchmark::RegisterBenchmark("StokAraVaro/method/sqlite", BM_Method, false)->Unit(benchmark::kMillisecond)->Iterations(200);
-    benchmark::RegisterBenchmark("StokAraVaro/query/sqlite", BM_Query, false)->Unit(benchmark::kMillisecond)->Iterations(200);
+    benchmark::RegisterBenchmark("StokAraVaro/client/sqlite", BM_Client, false)->Unit(benchmark::kMillisecond)->Iterations(1000);
+    benchmark::RegisterBenchmark("StokAraVaro/method/sqlite", BM_Method, false)->Unit(benchmark::kMillisecond)->Iterations(1000);
+    benchmark::RegisterBenchmark("StokAraVaro/query/sqlite", BM_Query, false)->Unit(benchmark::kMillisecond)->Iterations(1000);
     benchmark::RegisterBenchmark("StokAraVaro/plain-like/sqlite", BM_PlainLike, false)->Unit(benchmark::kMillisecond)->Iterations(20);
     // The second includes the first: encoding is the difference.
     benchmark::RegisterBenchmark("StokAraVaro/table-decode", BM_Codec, true)->Unit(benchmark::kMillisecond)->Iterations(500);
     benchmark::RegisterBenchmark("StokAraVaro/table-decode+encode", BM_Codec, false)->Unit(benchmark::kMillisecond)->Iterations(500);
     if (qEnvironmentVariableIsSet("VARO_BENCH_POSTGRES")) {
-        benchmark::RegisterBenchmark("StokAraVaro/client/postgres", BM_Client, true)->Unit(benchmark::kMillisecond)->Iterations(200);
-        benchmark::RegisterBenchmark("StokAraVaro/method/postgres", BM_Method, true)->Unit(benchmark::kMillisecond)->Iterations(200);
-        benchmark::RegisterBenchmark("StokAraVaro/query/postgres", BM_Query, true)->Unit(benchmark::kMillisecond)->Iterations(200);
+        benchmark::RegisterBenchmark("StokAraVaro/client/postgres", BM_Client, true)->Unit(benchmark::kMillisecond)->Iterations(1000);
+        benchmark::RegisterBenchmark("StokAraVaro/method/postgres", BM_Method, true)->Unit(benchmark::kMillisecond)->Iterations(1000);
+        benchmark::RegisterBenchmark("StokAraVaro/query/postgres", BM_Query, true)->Unit(benchmark::kMillisecond)->Iterations(1000);
         benchmark::RegisterBenchmark("StokAraVaro/plain-like/postgres", BM_PlainLike, true)->Unit(benchmark::kMillisecond)->Iterations(20);
     }
     benchmark::Initialize(&argc, argv);
