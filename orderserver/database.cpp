@@ -425,10 +425,6 @@ private:
     std::vector<int> m_lengths, m_formats;
 };
 
-}  // namespace
-
-namespace {
-
 // Takes a result of the client library; throws DbError with the server's text
 // when the statement failed.
 PGresult *pgChecked(PGconn *c, PGresult *r)
@@ -472,8 +468,9 @@ Statement Database::statement(const QString &sql, const QVariantList &values, bo
                 out.m_cached = c->get();
             }
         } catch (const DbError &) {
-            if (t.statements.count(sql) && !t.statements[sql])
-                t.statements.erase(sql);
+            // No empty entry left behind by a statement that failed to prepare.
+            if (const auto it = t.statements.find(sql); it != t.statements.end() && !it->second)
+                t.statements.erase(it);
             // A lost connection is opened again by the next call.
             if (PQstatus(t.pg) == CONNECTION_BAD)
                 t.db.close();
@@ -554,19 +551,11 @@ const char *Statement::pgValue(int column) const
 }
 
 namespace {
-// PostgreSQL's text form of booleans.
-bool pgTruth(const char *p, bool *ok)
-{
-    *ok = (p[0] == 't' || p[0] == 'f') && p[1] == 0;
-    return p[0] == 't';
-}
-
+// A number in PostgreSQL's text form; truth values ("t", "f") as 1 and 0.
 double pgReal(const char *p)
 {
-    bool truth;
-    const bool b = pgTruth(p, &truth);
-    if (truth)
-        return b ? 1 : 0;
+    if ((p[0] == 't' || p[0] == 'f') && p[1] == 0)
+        return p[0] == 't' ? 1 : 0;
     double d = 0;
     const char *end = p + std::strlen(p);
     if (std::from_chars(p, end, d).ec != std::errc())
@@ -577,12 +566,8 @@ double pgReal(const char *p)
 
 QString Statement::text(int column) const
 {
-    if (m_pg) {
-        const char *p = pgValue(column);
-        return p ? QString::fromUtf8(p, PQgetlength(m_pg, m_pgRow, column)) : QString();
-    }
-    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_lite, column));
-    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_lite, column)) : QString();
+    const QByteArrayView bytes = utf8(column);
+    return bytes.isNull() ? QString() : QString::fromUtf8(bytes);
 }
 
 QByteArrayView Statement::utf8(int column) const
